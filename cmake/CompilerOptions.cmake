@@ -1,0 +1,16 @@
+# Warning and size options for our own targets; compiler-specific flags stay behind checks.
+add_library(corvane_options INTERFACE)
+target_compile_definitions(corvane_options INTERFACE
+    UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601
+    __USE_MINGW_ANSI_STDIO=0)
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(corvane_options INTERFACE
+        -Wall -Wextra -Werror
+        $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>
+        -Os -ffunction-sections -fdata-sections)
+    target_link_options(corvane_options INTERFACE -static -Wl,--gc-sections -s)
+elseif(MSVC)
+    target_compile_options(corvane_options INTERFACE /W4 /WX /O1 /GR- /EHs-c-)
+    target_compile_definitions(corvane_options INTERFACE _CRT_SECURE_NO_WARNINGS)
+endif()

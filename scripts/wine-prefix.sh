@@ -1,0 +1,23 @@
+#!/bin/sh
+# Makes the build's private Wine prefix fresh ("start") or stops its Wine ("stop").
+# "start" also leaves a persistent wineserver running, so that each program under test starts
+# in a fraction of a second instead of seconds.
+set -eu
+PREFIX=$1
+ACTION=$2
+export WINEPREFIX="$PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+case "$ACTION" in
+start)
+    wineserver -k 2>/dev/null || true
+    rm -rf "$PREFIX"
+    mkdir -p "$PREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    # Let the prefix settle: registry flushed, no boot-time process left over.
+    wineserver -p
+    ;;
+stop)
+    wineserver -k 2>/dev/null || true
+    ;;
+esac

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "../framework/PropertyPage.h"
+
+class CAboutPage : public CPropertyPage {
+public:
+    CAboutPage();
+};

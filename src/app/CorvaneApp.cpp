@@ -1,0 +1,23 @@
+#include "CorvaneApp.h"
+
+#include <commctrl.h>
+
+#include "CorvaneSheet.h"
+
+CCorvaneApp theApp;
+
+BOOL CCorvaneApp::InitInstance() {
+    {
+        CCorvaneSheet sheet(nullptr, 0);
+
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&icc);
+        CWinApp::InitInstance();
+
+        m_pMainWnd = &sheet;
+        sheet.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    // The sheet's modal loop was the program's only one: returning false ends the process.
+    return FALSE;
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "../framework/WinApp.h"
+
+class CCorvaneApp : public CWinApp {
+public:
+    BOOL InitInstance() override;
+};

@@ -1,0 +1,28 @@
+// The program's only top-level window: the property sheet with the debugger, error-reporting
+// and About pages.
+#pragma once
+
+#include "../about/AboutPage.h"
+#include "../debugger/DebuggerPage.h"
+#include "../framework/PropertySheet.h"
+#include "../wer/WerPage.h"
+
+class CCorvaneSheet : public CPropertySheet {
+public:
+    explicit CCorvaneSheet(HWND parent = nullptr, UINT startPage = 0);
+    ~CCorvaneSheet() override;
+
+    // Answers the instance-notify message of another instance of the program.
+    void OnInstanceNotify(WPARAM code, DWORD id);
+
+protected:
+    void OnPreCreate(DLGTEMPLATE* dialogTemplate) override;
+    void OnInitialized() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    CDebuggerPage m_debuggerPage;
+    CWerPage m_werPage;
+    CAboutPage m_aboutPage;
+    HICON m_hIcon;
+};

@@ -1,0 +1,5 @@
+#include "DebuggerPage.h"
+
+#include "../resources/resource.h"
+
+CDebuggerPage::CDebuggerPage() : CPropertyPage(IDD_DEBUGGER) {}

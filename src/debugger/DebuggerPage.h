@@ -1,0 +1,8 @@
+#pragma once
+
+#include "../framework/PropertyPage.h"
+
+class CDebuggerPage : public CPropertyPage {
+public:
+    CDebuggerPage();
+};

@@ -1,0 +1,31 @@
+#include "WinApp.h"
+
+#include "Wnd.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+HINSTANCE g_resourceHandle = nullptr;
+} // namespace
+
+CWinApp::CWinApp() { g_app = this; }
+
+CWinApp::~CWinApp() {
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+BOOL CWinApp::InitInstance() {
+    // Resources live in the executable itself; there are no satellite resource modules.
+    g_resourceHandle = m_hInstance;
+    return TRUE;
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+
+HINSTANCE AfxGetResourceHandle() {
+    return g_resourceHandle ? g_resourceHandle : GetModuleHandleW(nullptr);
+}
+
+HWND AfxGetMainHwnd() {
+    return g_app && g_app->m_pMainWnd ? g_app->m_pMainWnd->GetSafeHwnd() : nullptr;
+}

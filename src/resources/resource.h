@@ -1,0 +1,55 @@
+// Identifiers of the program's resources, shared by the .rc file and the code.
+#pragma once
+
+#define IDR_MAINFRAME 128
+
+#define IDD_DEBUGGER 107
+#define IDD_WER 131
+#define IDD_ABOUT 132
+
+// Debugger page
+#define IDC_DEBUGGER_LIST 1000
+#define IDC_CONFIGURE 1001
+#define IDC_PATH 1002
+#define IDC_PARAMETERS 1003
+#define IDC_BROWSE 1004
+#define IDC_DEFAULT 1005
+#define IDC_AUTOSTART 1006
+#define IDC_BREAK 1009
+
+// Error-reporting page
+#define IDC_WER_ENABLE 1007
+#define IDC_WER_FORCEQUEUE 1008
+#define IDC_WER_OPENFOLDER 1009
+
+// About page
+#define IDC_ABOUT_VERSION 1008
+#define IDC_ABOUT_TITLE 1010
+#define IDC_ABOUT_COPYRIGHT 1016
+#define IDC_ABOUT_LINK 1018
+
+// Strings
+#define IDS_VSJIT_DEBUGGER 102
+#define IDS_EXE_FILTER 103
+#define IDS_DRWATSON 104
+#define IDS_OTHER_DEBUGGER 105
+#define IDS_EMPTY_PATH 106
+#define IDS_EMPTY_PARAMETERS 107
+#define IDS_WRITE_FAILED 108
+#define IDS_BREAK_FAILED 109
+#define IDS_LINK_TOOLTIP 110
+#define IDS_DEBUGGER_SET 112
+#define IDS_OUT_OF_MEMORY 115
+#define IDS_EXE_MISSING 119
+#define IDS_ELEVATION_PROMPT 120
+#define IDS_NO_DEBUGGER 121
+#define IDS_CRASH_DUMP_CREATED 122
+#define IDS_CRASH_DUMP_FAILED 123
+#define IDS_WORD_SIZE 49154
+#define IDS_VERSION_PARTS 49361
+#define IDS_VERSION_LINE 49362
+#define IDS_APP_TITLE 57344
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

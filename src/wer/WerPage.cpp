@@ -1,0 +1,5 @@
+#include "WerPage.h"
+
+#include "../resources/resource.h"
+
+CWerPage::CWerPage() : CPropertyPage(IDD_WER) {}
