@@ -6,7 +6,7 @@ install_missing_packages
 configure_and_build
 
 export WINEPREFIX="$BUILD/wineprefix-run" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-EXE="$BUILD/src/corvane.exe"
+EXE="$BUILD/bin/corvane.exe"
 
 if [ -n "${DISPLAY:-}" ]; then
     [ -d "$WINEPREFIX" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }

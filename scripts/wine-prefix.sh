@@ -15,7 +15,10 @@ start)
     wineboot -i >/dev/null 2>&1
     wineserver -w
     # Let the prefix settle: registry flushed, no boot-time process left over.
-    wineserver -p
+    wineserver -p </dev/null >/dev/null 2>&1
+    # The first program starts Wine's background services, which keep the output handles they
+    # inherit: start them here, away from the tests' output pipes, or CTest waits on them.
+    wine cmd /c exit </dev/null >/dev/null 2>&1
     ;;
 stop)
     wineserver -k 2>/dev/null || true

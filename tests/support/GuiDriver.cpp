@@ -1,0 +1,199 @@
+#include "GuiDriver.h"
+
+#include <commctrl.h>
+
+namespace testing_support {
+
+std::wstring WindowText(HWND hwnd) {
+    wchar_t text[4096] = L"";
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+    return text;
+}
+
+std::wstring ClassName(HWND hwnd) {
+    wchar_t name[256] = L"";
+    GetClassNameW(hwnd, name, 256);
+    return name;
+}
+
+std::vector<HWND> DialogWindowsOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        std::vector<HWND> found;
+    } search{pid, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            if (owner == s->pid && ClassName(hwnd) == L"#32770")
+                s->found.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+namespace {
+bool IsSheet(HWND hwnd) {
+    return WindowText(hwnd) == L"Corvane" &&
+           FindWindowExW(hwnd, nullptr, L"SysTabControl32", nullptr) != nullptr;
+}
+} // namespace
+
+bool CorvaneApp::Start(const std::wstring& arguments, HANDLE token, const std::wstring& exe) {
+    m_sheet = nullptr;
+    if (!m_process.Start(exe.empty() ? BinPath(L"corvane.exe") : exe, arguments, token))
+        return false;
+    return WaitForSheet();
+}
+
+HWND CorvaneApp::Sheet() {
+    if (m_sheet && IsWindow(m_sheet))
+        return m_sheet;
+    m_sheet = nullptr;
+    for (HWND hwnd : DialogWindowsOf(m_process.Id())) {
+        if (IsSheet(hwnd))
+            m_sheet = hwnd;
+    }
+    return m_sheet;
+}
+
+bool CorvaneApp::WaitForSheet(DWORD timeoutMs) {
+    return WaitUntil([&] { return Sheet() != nullptr && IsWindowVisible(Sheet()); }, timeoutMs);
+}
+
+int CorvaneApp::TabCount() {
+    HWND tab = FindWindowExW(Sheet(), nullptr, L"SysTabControl32", nullptr);
+    return static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+}
+
+std::wstring CorvaneApp::TabText(int index) {
+    // TCM_GETITEMW carries pointers, so the item record and its text buffer have to live in
+    // the program's own memory.
+    HWND tab = FindWindowExW(Sheet(), nullptr, L"SysTabControl32", nullptr);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                 FALSE, m_process.Id());
+    if (!process)
+        return L"";
+    const SIZE_T textChars = 256;
+    auto* remote = static_cast<BYTE*>(VirtualAllocEx(process, nullptr, 4096,
+                                                     MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    std::wstring result;
+    if (remote) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = reinterpret_cast<LPWSTR>(remote + 1024);
+        item.cchTextMax = textChars;
+        WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+        if (SendMessageW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(remote))) {
+            wchar_t text[textChars] = L"";
+            ReadProcessMemory(process, remote + 1024, text, sizeof(text) - sizeof(wchar_t),
+                              nullptr);
+            result = text;
+        }
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return result;
+}
+
+HWND CorvaneApp::SelectPage(int index) {
+    SendMessageW(Sheet(), PSM_SETCURSEL, index, 0);
+    return CurrentPage();
+}
+
+HWND CorvaneApp::CurrentPage() {
+    return reinterpret_cast<HWND>(SendMessageW(Sheet(), PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+bool CorvaneApp::IsApplyEnabled() {
+    HWND apply = SheetButton(0x3021); // the sheet's Apply button
+    return apply && IsWindowEnabled(apply);
+}
+
+void CorvaneApp::Click(int id) { PostMessageW(Control(id), BM_CLICK, 0, 0); }
+
+void CorvaneApp::ClickCheckBox(int id) { PostMessageW(Control(id), BM_CLICK, 0, 0); }
+
+void CorvaneApp::SetEditText(int id, const std::wstring& text) {
+    // WM_SETTEXT makes the edit send EN_UPDATE and EN_CHANGE to the page, as typing does.
+    SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+void CorvaneApp::SelectComboItem(int id, int index) {
+    HWND combo = Control(id);
+    SendMessageW(combo, CB_SETCURSEL, index, 0);
+    PostMessageW(CurrentPage(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
+int CorvaneApp::ComboSelection(int id) {
+    return static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
+}
+
+std::vector<std::wstring> CorvaneApp::ComboItems(int id) {
+    HWND combo = Control(id);
+    std::vector<std::wstring> items;
+    int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[512] = L"";
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.push_back(text);
+    }
+    return items;
+}
+
+void CorvaneApp::PressSheetButton(int button) {
+    PostMessageW(Sheet(), PSM_PRESSBUTTON, button, 0);
+}
+
+HWND CorvaneApp::WaitForMessageBox(DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND hwnd : DialogWindowsOf(m_process.Id())) {
+                if (hwnd != m_sheet && !IsSheet(hwnd) && GetDlgItem(hwnd, 0xFFFF) &&
+                    IsWindowVisible(hwnd)) {
+                    box = hwnd;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return box;
+}
+
+bool CorvaneApp::HasMessageBox() { return WaitForMessageBox(0) != nullptr; }
+
+std::wstring CorvaneApp::MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+void CorvaneApp::AnswerMessageBox(HWND box, int buttonId) {
+    HWND button = GetDlgItem(box, buttonId);
+    if (button)
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button));
+    else
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+}
+
+std::wstring CorvaneApp::TakeMessageBox(int buttonId, DWORD timeoutMs) {
+    HWND box = WaitForMessageBox(timeoutMs);
+    if (!box)
+        return L"<no message box>";
+    std::wstring text = MessageBoxText(box);
+    AnswerMessageBox(box, buttonId);
+    WaitUntil([&] { return !IsWindow(box); }, 5000);
+    return text;
+}
+
+void CorvaneApp::Settle() {
+    // A sent message is handled only after everything posted before it.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(Sheet(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+}
+
+} // namespace testing_support

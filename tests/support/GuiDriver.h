@@ -1,0 +1,79 @@
+// Drives the real corvane.exe through its windows, as a person would: finds its sheet, switches
+// pages, reads and operates controls by id, presses OK/Cancel/Apply, and finds, reads and
+// answers message boxes. Anything that may open a modal box is posted, never sent, so the test
+// does not block on it.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+
+namespace testing_support {
+
+std::wstring WindowText(HWND hwnd);
+std::wstring ClassName(HWND hwnd);
+// Top-level windows of a process whose class is the dialog class (#32770).
+std::vector<HWND> DialogWindowsOf(DWORD pid);
+
+// A running corvane.exe and its sheet.
+class CorvaneApp {
+public:
+    // Starts the program (by default the build's corvane.exe) and waits for its sheet.
+    bool Start(const std::wstring& arguments = L"", HANDLE token = nullptr,
+               const std::wstring& exe = L"");
+    Process& process() { return m_process; }
+    DWORD Id() const { return m_process.Id(); }
+
+    // The sheet: "#32770" captioned "Corvane" with a tab control; null when it has gone.
+    HWND Sheet();
+    bool WaitForSheet(DWORD timeoutMs = 15000);
+    int TabCount();
+    std::wstring TabText(int index);
+    // Brings page `index` forward and returns its window.
+    HWND SelectPage(int index);
+    HWND CurrentPage();
+    HWND Control(int id) { return GetDlgItem(CurrentPage(), id); }
+    std::wstring ControlText(int id) { return WindowText(Control(id)); }
+    bool IsEnabled(int id) { return IsWindowEnabled(Control(id)) != FALSE; }
+    bool IsChecked(int id) { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    // The sheet's own buttons.
+    HWND SheetButton(int id) { return GetDlgItem(Sheet(), id); }
+    bool IsApplyEnabled();
+
+    // Posted, so that a message box it opens does not block the test.
+    void Click(int id);
+    void ClickCheckBox(int id);
+    void SetEditText(int id, const std::wstring& text);
+    // Selects a list item and tells the page, as a user's choice does.
+    void SelectComboItem(int id, int index);
+    int ComboSelection(int id);
+    std::vector<std::wstring> ComboItems(int id);
+    void PressOk() { PressSheetButton(PSBTN_OK); }
+    void PressCancel() { PressSheetButton(PSBTN_CANCEL); }
+    void PressApply() { PressSheetButton(PSBTN_APPLYNOW); }
+    void PressSheetButton(int button);
+    void CloseBox() { PostMessageW(Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+    // A message box of the program (a dialog other than the sheet with a 0xFFFF static).
+    HWND WaitForMessageBox(DWORD timeoutMs = 10000);
+    bool HasMessageBox();
+    static std::wstring MessageBoxText(HWND box);
+    // Presses one of the box's buttons (IDOK, IDCANCEL, IDRETRY, ...).
+    static void AnswerMessageBox(HWND box, int buttonId);
+    // Waits for a box, checks nothing, answers it with OK and returns its text.
+    std::wstring TakeMessageBox(int buttonId = IDOK, DWORD timeoutMs = 10000);
+
+    bool WaitExit(DWORD timeoutMs = 10000) { return m_process.WaitExit(timeoutMs); }
+    // Lets the program handle everything posted so far.
+    void Settle();
+
+private:
+    Process m_process;
+    HWND m_sheet = nullptr;
+};
+
+} // namespace testing_support

@@ -1,0 +1,96 @@
+// Helpers shared by the tests: files and folders of the test run, the real registry, and
+// processes. Everything here runs under Wine against the real system calls.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// The folder of the running test program: the program under test and the helper programs lie
+// beside it.
+std::wstring BinDir();
+// BinDir() joined with a file name.
+std::wstring BinPath(const std::wstring& name);
+// A new, empty folder under the prefix's temporary folder; the name may contain a space.
+std::wstring MakeTempDir(const std::wstring& prefix = L"corvane test");
+bool FileExists(const std::wstring& path);
+std::string ReadFileUtf8(const std::wstring& path);
+std::wstring SystemDir();
+std::string ToUtf8(const std::wstring& text);
+
+// Polls until the condition holds or the time runs out; true when it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// A registry value as the tests see it: type and raw bytes.
+struct RegValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+};
+std::optional<RegValue> ReadValue(HKEY root, const std::wstring& key, const std::wstring& name);
+bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
+                const void* data, DWORD bytes);
+bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name,
+                 const std::wstring& text, DWORD type = REG_SZ);
+bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
+bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name);
+bool KeyExists(HKEY root, const std::wstring& key);
+bool CreateKey(HKEY root, const std::wstring& key);
+bool DeleteKeyTree(HKEY root, const std::wstring& key);
+// The text of a REG_SZ/REG_EXPAND_SZ value without its terminator.
+std::optional<std::wstring> ReadStringValue(HKEY root, const std::wstring& key,
+                                            const std::wstring& name);
+
+// Saves a whole key (values and sub-keys, or its absence) and puts it back when destroyed, so a
+// test can change it freely.
+class RegistryKeySnapshot {
+public:
+    RegistryKeySnapshot(HKEY root, std::wstring key);
+    ~RegistryKeySnapshot();
+    RegistryKeySnapshot(const RegistryKeySnapshot&) = delete;
+    RegistryKeySnapshot& operator=(const RegistryKeySnapshot&) = delete;
+
+private:
+    HKEY m_root;
+    std::wstring m_key;
+    std::vector<std::pair<std::wstring, RegValue>> m_values; // full sub-path \x01 name
+    std::vector<std::wstring> m_keys;                        // sub-keys, parents first
+    bool m_existed = false;
+};
+
+extern const wchar_t kAeDebugKey[];
+
+// A child process; killed when the object goes if it still runs.
+class Process {
+public:
+    Process() = default;
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    Process(Process&& other) noexcept;
+
+    // Starts exe with the given argument text (the program name is put in front). With a token
+    // the process runs with it (CreateProcessAsUserW).
+    bool Start(const std::wstring& exe, const std::wstring& arguments = L"",
+               HANDLE token = nullptr, const std::wstring& currentDir = L"");
+    DWORD Id() const { return m_info.dwProcessId; }
+    HANDLE Handle() const { return m_info.hProcess; }
+    bool IsRunning() const;
+    bool WaitExit(DWORD timeoutMs = 10000) const;
+    void Kill();
+
+private:
+    PROCESS_INFORMATION m_info{};
+};
+
+// A copy of the process token with the Administrators group made deny-only: the closest Wine
+// comes to a standard user.
+HANDLE CreateStandardUserToken();
+// The linked (limited) token of the current process, as an administrator's unelevated token.
+HANDLE CreateLinkedToken();
+
+} // namespace testing_support
