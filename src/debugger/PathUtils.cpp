@@ -1,0 +1,135 @@
+#include "PathUtils.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+namespace {
+// Growable-string forms work through a buffer of one character more than MAX_PATH.
+constexpr UINT kGrowableCapacity = MAX_PATH + 1;
+
+template <class Resolve> bool ResolveInto(CString& out, Resolve resolve) {
+    CString result;
+    wchar_t* buffer = result.GetBuffer(kGrowableCapacity);
+    if (!buffer) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    buffer[0] = 0;
+    if (!resolve(buffer, kGrowableCapacity))
+        return false; // the caller's string keeps its previous value
+    result.ReleaseBuffer();
+    out = static_cast<CString&&>(result);
+    return true;
+}
+} // namespace
+
+bool ExpandFullPath(const wchar_t* source, wchar_t* out, UINT capacity) {
+    wchar_t expanded[MAX_PATH];
+    DWORD length = ExpandEnvironmentStringsW(source, expanded, MAX_PATH);
+    if (length == 0)
+        return false;
+    if (length > MAX_PATH) {
+        // The expansion does not fit: refuse rather than work on a cut-off path.
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    if (PathIsUNCW(expanded) || PathGetDriveNumberW(expanded) != -1) {
+        if (static_cast<UINT>(lstrlenW(expanded)) >= capacity) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return false;
+        }
+        lstrcpynW(out, expanded, capacity);
+        return true;
+    }
+    DWORD current = GetCurrentDirectoryW(capacity, out);
+    if (current == 0)
+        return false;
+    if (current >= capacity) {
+        // The current directory does not fit the buffer: a failure, not a partial path.
+        out[0] = 0;
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    return PathAppendW(out, expanded) != FALSE;
+}
+
+bool ExpandFullPath(const wchar_t* source, CString& out) {
+    return ResolveInto(out, [&](wchar_t* buffer, UINT capacity) {
+        return ExpandFullPath(source, buffer, capacity);
+    });
+}
+
+bool GetSystemPath(const wchar_t* name, wchar_t* out, UINT capacity) {
+    if (!PathIsRelativeW(name)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    UINT length = GetSystemDirectoryW(out, capacity);
+    if (length == 0)
+        return false;
+    if (length >= capacity) {
+        out[0] = 0;
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return false;
+    }
+    return PathAppendW(out, name) != FALSE;
+}
+
+bool GetSystemPath(const wchar_t* name, CString& out) {
+    return ResolveInto(out, [&](wchar_t* buffer, UINT capacity) {
+        return GetSystemPath(name, buffer, capacity);
+    });
+}
+
+bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity) {
+    if (!PathIsRelativeW(name)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    DWORD length = GetModuleFileNameW(nullptr, out, capacity);
+    if (length == 0)
+        return false;
+    if (length >= capacity) {
+        // A cut-off own path would name another folder.
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return false;
+    }
+    if (!PathRemoveFileSpecW(out))
+        return false;
+    return PathAppendW(out, name) != FALSE;
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    if (PathIsFileSpecW(name)) {
+        UINT length = GetSystemDirectoryW(path, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH || !PathAppendW(path, name))
+            return nullptr;
+    } else if (!ExpandFullPath(name, path, MAX_PATH)) {
+        return nullptr;
+    }
+    return LoadLibraryExW(path, nullptr, 0);
+}
+
+HMODULE LoadLibraryFullPath(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    if (!ExpandFullPath(name, path, MAX_PATH))
+        return nullptr;
+    return LoadLibraryExW(path, nullptr, 0);
+}
+
+bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show) {
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_UNICODE;
+    info.hwnd = owner;
+    info.lpVerb = L"open";
+    info.lpFile = file;
+    info.lpParameters = parameters;
+    info.nShow = show;
+    return ShellExecuteExW(&info) != FALSE;
+}
+
+bool ShellOpen(const wchar_t* file, const wchar_t* parameters) {
+    return ShellOpen(GetActiveWindow(), file, parameters, SW_SHOWNORMAL);
+}

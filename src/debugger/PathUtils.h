@@ -1,0 +1,27 @@
+// Turning names of executables, libraries and folders into full paths, and handing files to the
+// shell. Buffers are the caller's, with their capacity in characters (terminator included).
+// Failures return false (or null) with the thread's last error as the failing call left it.
+#pragma once
+
+#include <windows.h>
+
+#include "../framework/String.h"
+
+// Expands %NAME% references; a text with neither drive nor UNC prefix is joined below the
+// current directory.
+bool ExpandFullPath(const wchar_t* source, wchar_t* out, UINT capacity);
+bool ExpandFullPath(const wchar_t* source, CString& out);
+// The name joined to the system directory; a name that is not relative fails with
+// ERROR_INVALID_PARAMETER and leaves out untouched.
+bool GetSystemPath(const wchar_t* name, wchar_t* out, UINT capacity);
+bool GetSystemPath(const wchar_t* name, CString& out);
+// The name joined to the folder of the program's own executable.
+bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity);
+// A bare name from the system directory; any other name resolved by ExpandFullPath.
+HMODULE LoadSystemLibrary(const wchar_t* name);
+// The name resolved by ExpandFullPath (a bare name: from the current directory).
+HMODULE LoadLibraryFullPath(const wchar_t* name);
+// Opens a file, program or folder with the shell's "open" verb.
+bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show);
+// The same, owned by the active window and shown normally.
+bool ShellOpen(const wchar_t* file, const wchar_t* parameters = nullptr);

@@ -1,0 +1,195 @@
+#include "MessageBoxes.h"
+
+#include <commctrl.h>
+
+#include "../framework/WinApp.h"
+#include "../resources/resource.h"
+
+namespace {
+// Only one shielded box can be up at a time: the hook and its button are process-wide.
+HHOOK g_shieldHook = nullptr;
+int g_shieldButton = IDOK;
+
+LRESULT CALLBACK ShieldHookProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        HWND button = GetDlgItem(reinterpret_cast<HWND>(wParam), g_shieldButton);
+        if (button)
+            SendMessageW(button, BCM_SETSHIELD, 0, 1);
+    }
+    return CallNextHookEx(g_shieldHook, code, wParam, lParam);
+}
+
+// Installs the shield hook when asked for and takes the flag off; false when it cannot be.
+bool BeginShield(UINT& flags) {
+    if (!(flags & MB_SHIELD))
+        return true;
+    g_shieldHook = SetWindowsHookExW(WH_CBT, ShieldHookProc, nullptr, GetCurrentThreadId());
+    if (!g_shieldHook)
+        return false;
+    flags &= ~MB_SHIELD;
+    switch (flags & MB_TYPEMASK) {
+    case MB_OK:
+    case MB_OKCANCEL:
+        g_shieldButton = IDOK;
+        break;
+    case MB_ABORTRETRYIGNORE:
+    case MB_RETRYCANCEL:
+        g_shieldButton = IDRETRY;
+        break;
+    case MB_YESNOCANCEL:
+    case MB_YESNO:
+        g_shieldButton = IDYES;
+        break;
+    default:
+        break; // never asked for; the button of the last shielded box stays
+    }
+    return true;
+}
+
+void EndShield() {
+    if (g_shieldHook) {
+        UnhookWindowsHookEx(g_shieldHook);
+        g_shieldHook = nullptr;
+    }
+}
+
+// Shows an already composed text; the text is never used as a format again, so a percent
+// sign in it (a path, say) is shown as it is.
+int ShowComposed(const wchar_t* text, UINT flags) {
+    if (!BeginShield(flags))
+        return IDCANCEL;
+    int result = ShowMessageBox(text, flags);
+    EndShield();
+    return result;
+}
+
+void AppendErrorText(CString& text, HRESULT error) {
+    if (error == 0 || error == 1)
+        return;
+    CString description;
+    GetErrorText(error, description);
+    if (!description.IsEmpty()) {
+        text += L"\n\n";
+        text += description;
+    } else {
+        text.AppendFormat(L" (0x%08X)", static_cast<unsigned>(error));
+    }
+}
+
+UINT IconFromError(UINT flags, HRESULT error) {
+    flags &= ~MB_ICONMASK;
+    if (error == 0)
+        return flags | MB_ICONINFORMATION;
+    return flags | (error < 0 ? MB_ICONERROR : MB_ICONWARNING);
+}
+} // namespace
+
+HHOOK GetShieldHook() { return g_shieldHook; }
+
+int ShowMessageBox(const wchar_t* text, UINT flags) {
+    HWND owner = AfxGetMainHwnd();
+    if (owner && IsWindow(owner))
+        owner = GetLastActivePopup(owner);
+    else
+        owner = nullptr;
+    CString title;
+    title.LoadString(IDS_APP_TITLE);
+    return MessageBoxW(owner, text, title, flags);
+}
+
+int MessageBoxFormat(const wchar_t* format, UINT flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    CString text;
+    text.FormatV(format, args);
+    va_end(args);
+    return ShowComposed(text, flags);
+}
+
+int MessageBoxResource(UINT stringId, UINT flags, ...) {
+    CString format;
+    format.LoadString(LOWORD(stringId));
+    va_list args;
+    va_start(args, flags);
+    CString text;
+    text.FormatV(format, args);
+    va_end(args);
+    return ShowComposed(text, flags);
+}
+
+int MessageBoxError(const wchar_t* format, UINT flags, HRESULT error, ...) {
+    if (error == -1)
+        error = HResultFromLastError();
+    va_list args;
+    va_start(args, error);
+    CString text;
+    text.FormatV(format, args);
+    va_end(args);
+    AppendErrorText(text, error);
+    return ShowComposed(text, IconFromError(flags, error));
+}
+
+int MessageBoxResourceError(UINT stringId, UINT flags, HRESULT error, ...) {
+    if (error == -1)
+        error = HResultFromLastError();
+    CString format;
+    format.LoadString(LOWORD(stringId));
+    va_list args;
+    va_start(args, error);
+    CString text;
+    text.FormatV(format, args);
+    va_end(args);
+    AppendErrorText(text, error);
+    return ShowComposed(text, IconFromError(flags, error));
+}
+
+void GetErrorText(HRESULT code, CString& text) {
+    if (code >= 0)
+        return;
+    DWORD facility = (static_cast<DWORD>(code) >> 16) & 0x1FFF;
+    DWORD low = static_cast<DWORD>(code) & 0xFFFF;
+    if (facility == FACILITY_ITF && low >= 0x200) {
+        GetCustomErrorText(code, text);
+    } else {
+        DWORD id = facility == FACILITY_WIN32 ? low : static_cast<DWORD>(code);
+        if (!FormatSystemMessage(id, nullptr, text))
+            GetCustomErrorText(code, text);
+    }
+    if (text.IsEmpty())
+        return;
+    int length = text.GetLength();
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n'))
+        --length;
+    text = CString(text.GetString(), length);
+    if (facility == FACILITY_WIN32)
+        text.AppendFormat(L" (%d)", static_cast<int>(low));
+    else
+        text.AppendFormat(L" (0x%08X)", static_cast<unsigned>(code));
+}
+
+bool FormatSystemMessage(DWORD id, HMODULE module, CString& text) {
+    DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
+                  FORMAT_MESSAGE_FROM_SYSTEM;
+    if (module)
+        flags |= FORMAT_MESSAGE_FROM_HMODULE;
+    wchar_t* buffer = nullptr;
+    DWORD length = FormatMessageW(flags, module, id, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                  reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    if (length == 0)
+        return false;
+    while (length > 0 &&
+           (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L' '))
+        --length;
+    text = CString(buffer, static_cast<int>(length));
+    LocalFree(buffer);
+    return true;
+}
+
+bool GetCustomErrorText(HRESULT, CString&) { return false; }
+
+HRESULT HResultFromLastError() {
+    DWORD error = GetLastError();
+    if (static_cast<LONG>(error) > 0)
+        return static_cast<HRESULT>(0x80070000u | (error & 0xFFFF));
+    return static_cast<HRESULT>(error);
+}
