@@ -47,20 +47,36 @@ TEST(SingleInstance, SecondStartBringsTheFirstToTheFrontAndEnds) {
     if (mutex)
         CloseHandle(mutex);
 
-    // A minimised window may stay the foreground one, so another program's window is put in
-    // front of it: a copy of the program under another name, which runs beside it.
+    // Another program's window is put in front first (a minimised window may stay the
+    // foreground one): a copy of the program under another name, which runs beside it.
     std::wstring decoyExe = MakeTempDir() + L"\\decoy.exe";
     ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), decoyExe.c_str(), FALSE));
     CorvaneApp decoy;
     ASSERT_TRUE(decoy.Start(L"", nullptr, decoyExe));
 
     // Only the exact single argument "runas" is an elevated restart; anything else is a plain
-    // start.
-    for (const wchar_t* arguments : {L"", L"RunAs", L"runas more", L"more runas", L"RUNAS"}) {
-        SCOPED_TRACE(ToUtf8(arguments));
-        ASSERT_TRUE(Minimise(sheet));
-        SetForegroundWindow(decoy.Sheet());
-        ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == decoy.Sheet(); }));
+    // start. The first comes to the front whether it was minimised or only behind the other.
+    struct Start {
+        const wchar_t* arguments;
+        bool minimised;
+    };
+    for (const Start& start :
+         {Start{L"", true}, Start{L"", false}, Start{L"RunAs", true}, Start{L"runas more", false},
+          Start{L"more runas", true}, Start{L"RUNAS", false}}) {
+        const wchar_t* arguments = start.arguments;
+        SCOPED_TRACE(ToUtf8(arguments) + (start.minimised ? " (minimised)" : ""));
+        if (start.minimised) {
+            ASSERT_TRUE(Minimise(sheet));
+        }
+        first.Settle();
+        // Asked again while it does not hold: the previous activation may still be settling.
+        ASSERT_TRUE(WaitUntil([&] {
+            if (GetForegroundWindow() == decoy.Sheet())
+                return true;
+            SetForegroundWindow(decoy.Sheet());
+            decoy.Settle();
+            return false;
+        }));
         Process second;
         ASSERT_TRUE(second.Start(BinPath(L"corvane.exe"), arguments));
         EXPECT_TRUE(second.WaitExit(15000)) << "the second start kept running";
