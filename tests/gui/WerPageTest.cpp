@@ -153,20 +153,6 @@ TEST_F(WerPage, ReportingSwitchWritesDisabledAndRaisesTheConsentLevel) {
     EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, kWerKey), machineKeyExisted);
 }
 
-TEST_F(WerPage, QueueingSwitchWritesForceQueueAndNeverDeletesIt) {
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"Disabled", 1));
-    StartOnPage();
-    ASSERT_FALSE(app.IsChecked(kQueueingBox));
-    ClickAndWait(kQueueingBox, L"ForceQueue", 1);
-    ClickAndWait(kQueueingBox, L"ForceQueue", 0);
-    ClickAndWait(kQueueingBox, L"ForceQueue", 1);
-    // Queueing stays usable while reporting is off, and leaves the reporting switch alone.
-    EXPECT_TRUE(app.IsEnabled(kQueueingBox));
-    EXPECT_TRUE(app.IsEnabled(kReportFolderButton));
-    EXPECT_EQ(Dword(kWerKey, L"Disabled"), 1u);
-    Close();
-}
-
 TEST_F(WerPage, TogglesNeverEnableApplyAndSurviveCancel) {
     // Pressing Apply may write the debugger registration: keep it as it was.
     RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
@@ -193,8 +179,13 @@ TEST_F(WerPage, TogglesNeverEnableApplyAndSurviveCancel) {
 
     ClickAndWait(kReportingBox, L"Disabled", 1);
     EXPECT_FALSE(app.IsApplyEnabled());
+    // Queueing stays usable while reporting is off; switching it off writes 0, never deletes.
+    ClickAndWait(kQueueingBox, L"ForceQueue", 1);
+    ClickAndWait(kQueueingBox, L"ForceQueue", 0);
     ClickAndWait(kQueueingBox, L"ForceQueue", 1);
     EXPECT_FALSE(app.IsApplyEnabled());
+    EXPECT_TRUE(app.IsEnabled(kReportFolderButton));
+    EXPECT_EQ(Dword(kWerKey, L"Disabled"), 1u);
     ClickAndWait(kReportingBox, L"Disabled", 0);
     ClickAndWait(kReportingBox, L"Disabled", 1);
     EXPECT_FALSE(app.IsApplyEnabled());
