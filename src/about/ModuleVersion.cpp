@@ -10,7 +10,8 @@ constexpr WORD kDefaultLanguage = 0x0409; // English (United States): the usual 
 constexpr WORD kDefaultCodePage = 0x04E4; // Windows-1252
 } // namespace
 
-CModuleVersion::CModuleVersion() : VS_FIXEDFILEINFO(), translation{kDefaultLanguage, kDefaultCodePage} {}
+CModuleVersion::CModuleVersion()
+    : VS_FIXEDFILEINFO(), translation{kDefaultLanguage, kDefaultCodePage} {}
 
 CModuleVersion::~CModuleVersion() {
     if (versionData)

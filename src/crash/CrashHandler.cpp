@@ -43,7 +43,9 @@ HMODULE LoadDumpLibrary() {
 }
 } // namespace
 
-void InstallCrashHandler() { SetUnhandledExceptionFilter(CrashDumpFilter); }
+void InstallCrashHandler() {
+    SetUnhandledExceptionFilter(CrashDumpFilter);
+}
 
 LONG WINAPI CrashDumpFilter(EXCEPTION_POINTERS* exceptionPointers) {
     wchar_t name[MAX_PATH];

@@ -18,9 +18,9 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     return TRUE;
 }
 
-__declspec(dllexport) BOOL WINAPI MiniDumpWriteDump(HANDLE process, DWORD processId, HANDLE file,
-                                                    int type, void* exception, void* userStreams,
-                                                    void* callback) {
+__declspec(dllexport) BOOL WINAPI
+    MiniDumpWriteDump(HANDLE process, DWORD processId, HANDLE file, int type, void* exception,
+                      void* userStreams, void* callback) {
     (void)process;
     (void)processId;
     (void)type;
