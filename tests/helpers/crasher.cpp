@@ -33,7 +33,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return WriteName(argv[2]);
     if (argv && argc >= 2 && wcscmp(argv[1], L"crash") == 0) {
         InstallCrashHandler();
-        int* volatile nowhere = nullptr;
+        volatile int* volatile nowhere = nullptr;
         *nowhere = 42;
         return 3;
     }
