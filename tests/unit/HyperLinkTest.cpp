@@ -272,3 +272,75 @@ TEST(HyperLink, RightAlignedKeepsItsRightEdgeAndCentredItsCentre) {
     EXPECT_LE(std::abs((rect.right - rect.left) - needed), 1);
     DestroyWindow(parent);
 }
+
+TEST(HyperLink, OwnerDrawingShowsFocusAndTextAndGreysWhenDisabled) {
+    LinkTestPage page;
+    PageHost host;
+    ASSERT_TRUE(host.Open(page));
+    HWND link = page.link.GetSafeHwnd();
+    RECT item;
+    GetClientRect(link, &item);
+    const int width = item.right, height = item.bottom;
+    const int marginX = 2 * GetSystemMetrics(SM_CXFOCUSBORDER);
+    const int marginY = 2 * GetSystemMetrics(SM_CYFOCUSBORDER);
+
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+
+    struct Counts {
+        int border = 0, inside = 0, black = 0;
+    };
+    // Draws one request onto white and counts the pixels that are no longer white.
+    auto draw = [&](UINT action) {
+        FillRect(dc, &item, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SetTextColor(dc, RGB(0, 0, 0));
+        DRAWITEMSTRUCT request = {ODT_STATIC, IDC_ABOUT_LINK, 0, action, 0, link, dc, item, 0};
+        SendMessageW(host.Page(), WM_DRAWITEM, IDC_ABOUT_LINK, reinterpret_cast<LPARAM>(&request));
+        Counts counts;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                COLORREF pixel = GetPixel(dc, x, y);
+                if (pixel == RGB(255, 255, 255))
+                    continue;
+                bool onBorder = x == 0 || y == 0 || x == width - 1 || y == height - 1;
+                bool inText =
+                    x >= marginX && x < width - marginX && y >= marginY && y < height - marginY;
+                counts.border += onBorder;
+                counts.inside += inText;
+                counts.black += pixel == RGB(0, 0, 0);
+            }
+        }
+        return counts;
+    };
+
+    // Focused, asked only for the focus: the rectangle on the item's edge, no text.
+    SetFocus(link);
+    ASSERT_EQ(GetFocus(), link);
+    Counts focus = draw(ODA_FOCUS);
+    EXPECT_GT(focus.border, 0);
+    EXPECT_EQ(focus.inside, 0);
+
+    // Not focused, the whole item: the text within its margins, no rectangle.
+    SetFocus(GetDlgItem(host.Page(), IDC_ABOUT_COPYRIGHT));
+    Counts text = draw(ODA_DRAWENTIRE);
+    EXPECT_EQ(text.border, 0);
+    EXPECT_GT(text.inside, 0);
+    EXPECT_GT(text.black, 0);
+
+    // Disabled: the text is drawn embossed, not in the text colour.
+    EnableWindow(link, FALSE);
+    Counts disabled = draw(ODA_DRAWENTIRE);
+    EXPECT_GT(disabled.inside, 0);
+    EXPECT_EQ(disabled.black, 0);
+
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
