@@ -344,3 +344,21 @@ TEST(HyperLink, OwnerDrawingShowsFocusAndTextAndGreysWhenDisabled) {
     DeleteObject(bitmap);
     DeleteDC(dc);
 }
+
+TEST(HyperLink, TooltipShowsWhenTheMouseRestsOnTheLink) {
+    LinkTestPage page;
+    PageHost host;
+    ASSERT_TRUE(host.Open(page));
+    HWND link = page.link.GetSafeHwnd();
+    HWND tooltip = page.link.GetToolTip();
+    ASSERT_FALSE(IsWindowVisible(tooltip));
+    SetForegroundWindow(host.Sheet());
+    RECT rect;
+    GetWindowRect(link, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    // The sheet's loop knows nothing of the tooltip: only the link's relaying can show it. One
+    // move only, since every move restarts the tooltip's waiting time.
+    PostMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_TRUE(host.PumpUntil([&] { return IsWindowVisible(tooltip) != FALSE; }, 10000));
+    SetCursorPos(0, 0);
+}
