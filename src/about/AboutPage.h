@@ -1,8 +1,24 @@
+// The About page: the product name in an enlarged font, the version and copyright lines of the
+// executable's own version resource, and the link to the web site.
 #pragma once
 
+#include "../framework/Handle.h"
 #include "../framework/PropertyPage.h"
+#include "HyperLink.h"
 
 class CAboutPage : public CPropertyPage {
 public:
     CAboutPage();
+    ~CAboutPage() override;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* dx) override;
+
+private:
+    CHyperLink m_link;
+    CStatic m_title;
+    CStatic m_version;
+    CStatic m_copyright;
+    CFontHandle titleFont;
 };

@@ -2,11 +2,14 @@
 
 #include <commctrl.h>
 
+#include "../crash/CrashHandler.h"
 #include "CorvaneSheet.h"
 
 CCorvaneApp theApp;
 
 BOOL CCorvaneApp::InitInstance() {
+    // Before anything of the program exists, so that any fault of it leaves a dump.
+    InstallCrashHandler();
     {
         CCorvaneSheet sheet(nullptr, 0);
         // Another instance runs and has been asked to come to the front: show nothing.

@@ -1,0 +1,149 @@
+#include "ModuleVersion.h"
+
+#include <string.h>
+#include <wchar.h>
+
+#include "../resources/resource.h"
+
+namespace {
+constexpr WORD kDefaultLanguage = 0x0409; // English (United States): the usual resource language
+constexpr WORD kDefaultCodePage = 0x04E4; // Windows-1252
+} // namespace
+
+CModuleVersion::CModuleVersion()
+    : VS_FIXEDFILEINFO(), translation{kDefaultLanguage, kDefaultCodePage} {}
+
+CModuleVersion::~CModuleVersion() {
+    if (versionData)
+        HeapFree(GetProcessHeap(), 0, versionData);
+}
+
+bool CModuleVersion::LoadFromFile(const wchar_t* fileName) {
+    translation.codePage = kDefaultCodePage;
+    *static_cast<VS_FIXEDFILEINFO*>(this) = VS_FIXEDFILEINFO();
+
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeW(fileName, &handle);
+    if (size == 0)
+        return false;
+    if (versionData) {
+        HeapFree(GetProcessHeap(), 0, versionData);
+        versionData = nullptr;
+    }
+    versionData = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, size));
+    if (!versionData) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    if (!GetFileVersionInfoW(fileName, 0, size, versionData))
+        return false;
+
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(versionData, L"\\", &value, &length))
+        return false;
+    if (!value || length < sizeof(VS_FIXEDFILEINFO)) {
+        SetLastError(ERROR_INVALID_DATA);
+        return false;
+    }
+    memcpy(static_cast<VS_FIXEDFILEINFO*>(this), value, sizeof(VS_FIXEDFILEINFO));
+
+    if (VerQueryValueW(versionData, L"\\VarFileInfo\\Translation", &value, &length) && value &&
+        length >= 4) {
+        const WORD* pair = static_cast<const WORD*>(value);
+        translation.language = pair[0];
+        translation.codePage = pair[1];
+    }
+    if (dwSignature != VS_FFI_SIGNATURE) {
+        // Not a version resource after all; say so rather than leave a stale error behind.
+        SetLastError(ERROR_INVALID_DATA);
+        return false;
+    }
+    return true;
+}
+
+bool CModuleVersion::LoadFromModule(const wchar_t* moduleName) {
+    HMODULE module = GetModuleHandleW(moduleName);
+    if (!module && moduleName)
+        return false;
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    if (length == 0)
+        return false;
+    if (length >= MAX_PATH) {
+        // A cut-off path would name another file.
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return false;
+    }
+    return LoadFromFile(path);
+}
+
+CString CModuleVersion::QueryString(const wchar_t* key) const {
+    CString result;
+    if (!versionData)
+        return result;
+    CString subBlock;
+    if (!subBlock.Format(L"\\StringFileInfo\\%04x%04x\\%s", translation.language,
+                         translation.codePage, key))
+        return result;
+    void* value = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(versionData, subBlock, &value, &length) && value) {
+        // A malformed resource may leave out the terminator: never read past the value.
+        const wchar_t* text = static_cast<const wchar_t*>(value);
+        result.Assign(text, static_cast<int>(wcsnlen(text, length)));
+    }
+    return result;
+}
+
+CAppVersionInfo::CAppVersionInfo() {
+    if (!LoadFromModule(nullptr)) {
+        loadError = GetLastError();
+        // A failure must never count as loaded, even one that set no error of its own.
+        if (loadError == 0)
+            loadError = ERROR_INVALID_DATA;
+    }
+}
+
+CAppVersionInfo::~CAppVersionInfo() = default;
+
+bool CAppVersionInfo::IsLoaded() const {
+    if (loadError != 0) {
+        SetLastError(loadError);
+        return false;
+    }
+    return true;
+}
+
+bool CAppVersionInfo::FormatVersionText(CString& out, bool appendWordSize) const {
+    if (!IsLoaded())
+        return false;
+    CString format;
+    format.LoadString(IDS_VERSION_PARTS);
+    CString parts;
+    parts.Format(format, GetMajor(), GetMinor(), GetBuild(), GetRevision());
+    if (IsPrerelease())
+        parts += L" [BETA]";
+    if (appendWordSize) {
+        CString wordSize;
+        wordSize.LoadString(IDS_WORD_SIZE);
+        parts += L", ";
+        parts += wordSize;
+        parts += L".";
+    }
+    format.LoadString(IDS_VERSION_LINE);
+    out.Format(format, parts.GetString());
+    return true;
+}
+
+bool CAppVersionInfo::FormatCopyrightText(CString& out) const {
+    if (!IsLoaded())
+        return false;
+    CString copyright = QueryString(L"LegalCopyright");
+    const wchar_t* text = copyright.GetString();
+    while (*text == L'.')
+        ++text;
+    const wchar_t* end = wcschr(text, L'.');
+    out.Assign(text, end ? static_cast<int>(end - text) : static_cast<int>(wcslen(text)));
+    return true;
+}

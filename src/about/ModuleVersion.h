@@ -1,0 +1,52 @@
+// Reading a file's version resource: the fixed file information (the four-part file version and
+// the file flags) and string values such as LegalCopyright, and the version and copyright lines
+// that the About page shows for the running executable.
+#pragma once
+
+#include <windows.h>
+
+#include "../framework/String.h"
+
+class CModuleVersion : public VS_FIXEDFILEINFO {
+public:
+    CModuleVersion();
+    CModuleVersion(const CModuleVersion&) = delete;
+    CModuleVersion& operator=(const CModuleVersion&) = delete;
+    virtual ~CModuleVersion();
+
+    // Reads the version resource of the file at a full path. False when the file has none or it
+    // cannot be read; the thread's last error then says why.
+    bool LoadFromFile(const wchar_t* fileName);
+    // The same for a module already loaded in the process; null names the running executable.
+    bool LoadFromModule(const wchar_t* moduleName);
+    // A value of the string table that the translation selects; empty when there is none.
+    CString QueryString(const wchar_t* key) const;
+
+    WORD GetMajor() const { return HIWORD(dwFileVersionMS); }
+    WORD GetMinor() const { return LOWORD(dwFileVersionMS); }
+    WORD GetBuild() const { return HIWORD(dwFileVersionLS); }
+    WORD GetRevision() const { return LOWORD(dwFileVersionLS); }
+    bool IsPrerelease() const { return (dwFileFlags & VS_FF_PRERELEASE) != 0; }
+
+    BYTE* versionData = nullptr;
+    struct {
+        WORD language;
+        WORD codePage;
+    } translation;
+};
+
+// The running executable's version resource, read once on construction.
+class CAppVersionInfo : public CModuleVersion {
+public:
+    CAppVersionInfo();
+    ~CAppVersionInfo() override;
+
+    // False (with the stored failure as the thread's last error) when the read failed.
+    bool IsLoaded() const;
+    // "Version 3.4 (Build 56.7), 64-bit." and the like.
+    bool FormatVersionText(CString& out, bool appendWordSize) const;
+    // The first sentence of LegalCopyright, without its full stop.
+    bool FormatCopyrightText(CString& out) const;
+
+    DWORD loadError = 0;
+};
