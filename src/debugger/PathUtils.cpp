@@ -9,7 +9,8 @@ constexpr UINT kGrowableCapacity = MAX_PATH + 1;
 
 template <class Resolve> bool ResolveInto(CString& out, Resolve resolve) {
     CString result;
-    wchar_t* buffer = result.GetBuffer(kGrowableCapacity);
+    // Room for MAX_PATH characters plus the terminator.
+    wchar_t* buffer = result.GetBuffer(MAX_PATH);
     if (!buffer) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
@@ -76,9 +77,8 @@ bool GetSystemPath(const wchar_t* name, wchar_t* out, UINT capacity) {
 }
 
 bool GetSystemPath(const wchar_t* name, CString& out) {
-    return ResolveInto(out, [&](wchar_t* buffer, UINT capacity) {
-        return GetSystemPath(name, buffer, capacity);
-    });
+    return ResolveInto(
+        out, [&](wchar_t* buffer, UINT capacity) { return GetSystemPath(name, buffer, capacity); });
 }
 
 bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity) {

@@ -19,6 +19,7 @@ LONG CRegistryKey::Close() {
 }
 
 LONG CRegistryKey::ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count) {
+    const DWORD capacity = count;
     DWORD bytes = count * sizeof(wchar_t);
     DWORD type = REG_NONE;
     count = 0;
@@ -30,6 +31,8 @@ LONG CRegistryKey::ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count
         return ERROR_INVALID_DATA;
     if (buffer) {
         if (bytes == 0) {
+            if (capacity == 0)
+                return ERROR_MORE_DATA; // no room even for the empty text
             buffer[0] = 0;
         } else if ((bytes % sizeof(wchar_t)) != 0 || buffer[bytes / sizeof(wchar_t) - 1] != 0) {
             return ERROR_INVALID_DATA;

@@ -84,7 +84,9 @@ UINT IconFromError(UINT flags, HRESULT error) {
 }
 } // namespace
 
-HHOOK GetShieldHook() { return g_shieldHook; }
+HHOOK GetShieldHook() {
+    return g_shieldHook;
+}
 
 int ShowMessageBox(const wchar_t* text, UINT flags) {
     HWND owner = AfxGetMainHwnd();
@@ -144,6 +146,8 @@ int MessageBoxResourceError(UINT stringId, UINT flags, HRESULT error, ...) {
 }
 
 void GetErrorText(HRESULT code, CString& text) {
+    // Only a description of this code may come back, never what the caller's text held.
+    text.Empty();
     if (code >= 0)
         return;
     DWORD facility = (static_cast<DWORD>(code) >> 16) & 0x1FFF;
@@ -168,8 +172,8 @@ void GetErrorText(HRESULT code, CString& text) {
 }
 
 bool FormatSystemMessage(DWORD id, HMODULE module, CString& text) {
-    DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
-                  FORMAT_MESSAGE_FROM_SYSTEM;
+    DWORD flags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
     if (module)
         flags |= FORMAT_MESSAGE_FROM_HMODULE;
     wchar_t* buffer = nullptr;
@@ -177,15 +181,17 @@ bool FormatSystemMessage(DWORD id, HMODULE module, CString& text) {
                                   reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
     if (length == 0)
         return false;
-    while (length > 0 &&
-           (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' || buffer[length - 1] == L' '))
+    while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' ||
+                          buffer[length - 1] == L' '))
         --length;
     text = CString(buffer, static_cast<int>(length));
     LocalFree(buffer);
     return true;
 }
 
-bool GetCustomErrorText(HRESULT, CString&) { return false; }
+bool GetCustomErrorText(HRESULT, CString&) {
+    return false;
+}
 
 HRESULT HResultFromLastError() {
     DWORD error = GetLastError();
