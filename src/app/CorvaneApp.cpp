@@ -9,6 +9,9 @@ CCorvaneApp theApp;
 BOOL CCorvaneApp::InitInstance() {
     {
         CCorvaneSheet sheet(nullptr, 0);
+        // Another instance runs and has been asked to come to the front: show nothing.
+        if (!sheet.GetInstanceManager().Acquire(true))
+            return FALSE;
 
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&icc);

@@ -6,7 +6,7 @@
 #include "InstanceNotify.h"
 
 CCorvaneSheet::CCorvaneSheet(HWND parent, UINT startPage)
-    : CPropertySheet(IDS_APP_TITLE, parent, startPage) {
+    : CPropertySheet(IDS_APP_TITLE, parent, startPage), m_instanceManager(FALSE) {
     m_hIcon = LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     AddPage(&m_debuggerPage);
     if (IsErrorReportingAvailable())
@@ -35,6 +35,13 @@ LRESULT CCorvaneSheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CCorvaneSheet::OnInstanceNotify(WPARAM code, DWORD id) {
-    (void)code;
-    (void)id;
+    if (!m_instanceManager.IsSameInstance(id))
+        return; // another program's instances
+    if (code == INSTANCE_NOTIFY_ACTIVATE) {
+        ShowWindow(m_hWnd, SW_RESTORE);
+        SetForegroundWindow(m_hWnd);
+    } else if (code == INSTANCE_NOTIFY_CLOSE) {
+        // Ends the modal loop without any page applying its changes.
+        PostQuitMessage(0);
+    }
 }

@@ -6,6 +6,7 @@
 #include "../debugger/DebuggerPage.h"
 #include "../framework/PropertySheet.h"
 #include "../wer/WerPage.h"
+#include "InstanceManager.h"
 
 class CCorvaneSheet : public CPropertySheet {
 public:
@@ -14,6 +15,7 @@ public:
 
     // Answers the instance-notify message of another instance of the program.
     void OnInstanceNotify(WPARAM code, DWORD id);
+    CInstanceManager& GetInstanceManager() { return m_instanceManager; }
 
 protected:
     void OnPreCreate(DLGTEMPLATE* dialogTemplate) override;
@@ -24,5 +26,7 @@ private:
     CDebuggerPage m_debuggerPage;
     CWerPage m_werPage;
     CAboutPage m_aboutPage;
+    // Declared after the pages so that it goes first, releasing the mutex.
+    CInstanceManager m_instanceManager;
     HICON m_hIcon;
 };

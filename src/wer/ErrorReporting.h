@@ -1,5 +1,6 @@
 // The current user's Windows Error Reporting switches. Keys are opened, never created, and no
-// value is ever deleted.
+// value is ever deleted. Each function returns true only when both the open and the read or
+// write succeeded.
 #pragma once
 
 #include <windows.h>
@@ -9,3 +10,14 @@ extern const wchar_t kErrorReportingConsentKey[];
 
 // True when the per-user error-reporting key exists (the sheet then shows its page).
 bool IsErrorReportingAvailable();
+
+// Reads a REG_DWORD of the error-reporting key. The output is 0 whenever the read fails, also
+// for a value of another type.
+bool GetErrorReportingValue(const wchar_t* name, DWORD& value);
+// Writes a REG_DWORD into the error-reporting key.
+bool SetErrorReportingValue(const wchar_t* name, DWORD value);
+// Reads "DefaultConsent" from the Consent sub-key. The caller sets the output before the call;
+// it is 0 after a read that found a value of another type.
+bool GetDefaultConsent(DWORD& value);
+// Writes "DefaultConsent" into the Consent sub-key (which must already exist).
+bool SetDefaultConsent(DWORD value);

@@ -1,5 +1,77 @@
 #include "WerPage.h"
 
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "../debugger/PathUtils.h"
 #include "../resources/resource.h"
+#include "ErrorReporting.h"
+
+namespace {
+const wchar_t kDisabled[] = L"Disabled";
+const wchar_t kForceQueue[] = L"ForceQueue";
+// Reporting with consent level 2 or more sends the basic report data without asking each time.
+const DWORD kMinimumConsent = 2;
+} // namespace
 
 CWerPage::CWerPage() : CPropertyPage(IDD_WER) {}
+
+void CWerPage::DoDataExchange(CDataExchange* dx) {
+    DDX_Control(dx, IDC_WER_ENABLE, m_reporting);
+    DDX_Control(dx, IDC_WER_FORCEQUEUE, m_queueing);
+}
+
+BOOL CWerPage::OnInitDialog() {
+    CPropertyPage::OnInitDialog();
+
+    // The registry is the only store: the boxes mirror it once, as the page is created. A read
+    // that fails leaves 0, so reporting shows enabled and queueing not forced.
+    DWORD disabled = 0;
+    GetErrorReportingValue(kDisabled, disabled);
+    m_reporting.SetCheck(disabled == 1 ? BST_UNCHECKED : BST_CHECKED);
+
+    DWORD forceQueue = 0;
+    GetErrorReportingValue(kForceQueue, forceQueue);
+    m_queueing.SetCheck(forceQueue == 1 ? BST_CHECKED : BST_UNCHECKED);
+    return TRUE;
+}
+
+const CPropertyPage::CommandEntry* CWerPage::GetCommandTable(int* count) const {
+    static const CommandEntry table[] = {
+        OnCommand<CWerPage>(IDC_WER_ENABLE, BN_CLICKED, &CWerPage::OnReportingClicked),
+        OnCommand<CWerPage>(IDC_WER_FORCEQUEUE, BN_CLICKED, &CWerPage::OnQueueingClicked),
+        OnCommand<CWerPage>(IDC_WER_OPENFOLDER, BN_CLICKED, &CWerPage::OnOpenReportFolder),
+    };
+    *count = static_cast<int>(sizeof(table) / sizeof(table[0]));
+    return table;
+}
+
+void CWerPage::OnReportingClicked() {
+    // The automatic check box has already changed its own state. Failed writes are not
+    // reported: the box keeps the state the user gave it.
+    if (m_reporting.GetCheck() == BST_CHECKED) {
+        SetErrorReportingValue(kDisabled, 0);
+        DWORD consent = 0;
+        GetDefaultConsent(consent);
+        // A missing or low consent level would leave reporting asking every time; a higher
+        // level chosen elsewhere stays. Without a Consent key nothing is written there.
+        if (consent < kMinimumConsent)
+            SetDefaultConsent(kMinimumConsent);
+    } else {
+        SetErrorReportingValue(kDisabled, 1);
+    }
+}
+
+void CWerPage::OnQueueingClicked() {
+    SetErrorReportingValue(kForceQueue, m_queueing.GetCheck() == BST_CHECKED ? 1 : 0);
+}
+
+void CWerPage::OnOpenReportFolder() {
+    wchar_t path[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(m_hWnd, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return;
+    // A path that would not fit is not opened in a cut-off form.
+    if (!PathAppendW(path, L"Microsoft\\Windows\\WER\\ReportQueue"))
+        return;
+    ShellOpen(path);
+}

@@ -1,3 +1,5 @@
+// The page of per-user Windows Error Reporting switches. Every toggle is written at once; the
+// page takes no part in the sheet's Apply, OK or Cancel and never marks itself changed.
 #pragma once
 
 #include "../framework/PropertyPage.h"
@@ -5,4 +7,17 @@
 class CWerPage : public CPropertyPage {
 public:
     CWerPage();
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* dx) override;
+    const CommandEntry* GetCommandTable(int* count) const override;
+
+private:
+    void OnReportingClicked();
+    void OnQueueingClicked();
+    void OnOpenReportFolder();
+
+    CButton m_reporting;
+    CButton m_queueing;
 };

@@ -1,0 +1,221 @@
+// The error-reporting page against the real per-user registry: what it shows, what each click
+// writes, that it stays out of Apply/OK/Cancel, and the report folder button.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <optional>
+#include <string>
+
+#include "support/GuiDriver.h"
+
+using namespace testing_support;
+
+namespace {
+const wchar_t kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
+const wchar_t kConsentKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting\\Consent";
+const int kReportingBox = 1007;
+const int kQueueingBox = 1008;
+const int kReportFolderButton = 1009;
+
+// The value as a REG_DWORD; nothing when missing or of another type.
+std::optional<DWORD> Dword(const wchar_t* key, const wchar_t* name) {
+    auto value = ReadValue(HKEY_CURRENT_USER, key, name);
+    if (!value || value->type != REG_DWORD || value->data.size() != sizeof(DWORD))
+        return std::nullopt;
+    return *reinterpret_cast<const DWORD*>(value->data.data());
+}
+
+// Starts the program on a fresh error-reporting key and brings its page forward.
+class WerPage : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kWerKey)); }
+
+    void StartOnPage(HANDLE token = nullptr) {
+        ASSERT_TRUE(app.Start(L"", token));
+        ASSERT_EQ(app.TabCount(), 3);
+        ASSERT_EQ(app.TabText(1), L"Windows Error Reporting");
+        ASSERT_NE(app.SelectPage(1), nullptr);
+        ASSERT_NE(app.Control(kReportingBox), nullptr);
+    }
+
+    // Clicks a box and waits until the page wrote the expected value and finished the click.
+    void ClickAndWait(int id, const wchar_t* name, DWORD expected) {
+        bool wasChecked = app.IsChecked(id);
+        app.ClickCheckBox(id);
+        ASSERT_TRUE(WaitUntil([&] { return Dword(kWerKey, name) == expected; }))
+            << "no " << ToUtf8(name) << " = " << expected;
+        app.Settle();
+        EXPECT_NE(app.IsChecked(id), wasChecked);
+    }
+
+    void Close() {
+        app.PressCancel();
+        EXPECT_TRUE(app.WaitExit());
+    }
+
+    RegistryKeySnapshot snapshot{HKEY_CURRENT_USER, kWerKey};
+    CorvaneApp app;
+};
+} // namespace
+
+TEST_F(WerPage, BoxesMirrorTheRegistryWhenThePageIsCreated) {
+    struct Case {
+        const char* what;
+        std::optional<RegValue> disabled, forceQueue;
+        bool reportingChecked, queueingChecked;
+    };
+    auto dword = [](DWORD v) {
+        RegValue r{REG_DWORD, {}};
+        r.data.assign(reinterpret_cast<BYTE*>(&v), reinterpret_cast<BYTE*>(&v) + 4);
+        return r;
+    };
+    // A four-byte binary 1 and a REG_SZ are not REG_DWORDs: they read as 0.
+    RegValue binaryOne{REG_BINARY, {1, 0, 0, 0}};
+    RegValue text{REG_SZ, {'1', 0, 0, 0}};
+    RegValue qwordOne{REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}};
+    const Case cases[] = {
+        {"missing", std::nullopt, std::nullopt, true, false},
+        {"0", dword(0), dword(0), true, false},
+        {"1", dword(1), dword(1), false, true},
+        {"2", dword(2), dword(2), true, false},
+        {"binary", binaryOne, binaryOne, true, false},
+        {"text and qword", text, qwordOne, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteValue(HKEY_CURRENT_USER, kWerKey, L"Disabled");
+        DeleteValue(HKEY_CURRENT_USER, kWerKey, L"ForceQueue");
+        if (c.disabled) {
+            ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kWerKey, L"Disabled", c.disabled->type,
+                                   c.disabled->data.data(), (DWORD)c.disabled->data.size()));
+        }
+        if (c.forceQueue) {
+            ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kWerKey, L"ForceQueue", c.forceQueue->type,
+                                   c.forceQueue->data.data(), (DWORD)c.forceQueue->data.size()));
+        }
+        StartOnPage();
+        EXPECT_EQ(app.IsChecked(kReportingBox), c.reportingChecked);
+        EXPECT_EQ(app.IsChecked(kQueueingBox), c.queueingChecked);
+        // Nothing is written just by looking.
+        if (!c.disabled) {
+            EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, kWerKey, L"Disabled"));
+        }
+        Close();
+    }
+}
+
+TEST_F(WerPage, ReportingSwitchWritesDisabledAndRaisesTheConsentLevel) {
+    bool machineKeyExisted = KeyExists(HKEY_LOCAL_MACHINE, kWerKey);
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"Disabled", 1));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"ForceQueue", 1));
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kConsentKey));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kConsentKey, L"DefaultConsent", 1));
+    StartOnPage();
+    ASSERT_FALSE(app.IsChecked(kReportingBox));
+
+    // Enabling with consent 1 raises it to 2.
+    ClickAndWait(kReportingBox, L"Disabled", 0);
+    EXPECT_EQ(Dword(kConsentKey, L"DefaultConsent"), 2u);
+    // Disabling writes a REG_DWORD 1 and touches nothing else.
+    ClickAndWait(kReportingBox, L"Disabled", 1);
+    EXPECT_EQ(Dword(kConsentKey, L"DefaultConsent"), 2u);
+    EXPECT_EQ(Dword(kWerKey, L"ForceQueue"), 1u);
+
+    // The consent level is read at each click, so the test can change it in between. Levels
+    // of 2 and more stay as they are.
+    for (DWORD level : {3u, 4u, 2u}) {
+        ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kConsentKey, L"DefaultConsent", level));
+        ClickAndWait(kReportingBox, L"Disabled", 0);
+        EXPECT_EQ(Dword(kConsentKey, L"DefaultConsent"), level);
+        ClickAndWait(kReportingBox, L"Disabled", 1);
+    }
+    // Level 0, and a Consent key without the value, become 2.
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kConsentKey, L"DefaultConsent", 0));
+    ClickAndWait(kReportingBox, L"Disabled", 0);
+    EXPECT_EQ(Dword(kConsentKey, L"DefaultConsent"), 2u);
+    ClickAndWait(kReportingBox, L"Disabled", 1);
+    ASSERT_TRUE(DeleteValue(HKEY_CURRENT_USER, kConsentKey, L"DefaultConsent"));
+    ClickAndWait(kReportingBox, L"Disabled", 0);
+    EXPECT_EQ(Dword(kConsentKey, L"DefaultConsent"), 2u);
+    ClickAndWait(kReportingBox, L"Disabled", 1);
+
+    // Without a Consent key only "Disabled" is written; the key is not created.
+    ASSERT_TRUE(DeleteKeyTree(HKEY_CURRENT_USER, kConsentKey));
+    ClickAndWait(kReportingBox, L"Disabled", 0);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kConsentKey));
+    EXPECT_EQ(Dword(kWerKey, L"ForceQueue"), 1u);
+
+    Close();
+    EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, kWerKey), machineKeyExisted);
+}
+
+TEST_F(WerPage, QueueingSwitchWritesForceQueueAndNeverDeletesIt) {
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"Disabled", 1));
+    StartOnPage();
+    ASSERT_FALSE(app.IsChecked(kQueueingBox));
+    ClickAndWait(kQueueingBox, L"ForceQueue", 1);
+    ClickAndWait(kQueueingBox, L"ForceQueue", 0);
+    ClickAndWait(kQueueingBox, L"ForceQueue", 1);
+    // Queueing stays usable while reporting is off, and leaves the reporting switch alone.
+    EXPECT_TRUE(app.IsEnabled(kQueueingBox));
+    EXPECT_TRUE(app.IsEnabled(kReportFolderButton));
+    EXPECT_EQ(Dword(kWerKey, L"Disabled"), 1u);
+    Close();
+}
+
+TEST_F(WerPage, TogglesNeverEnableApplyAndSurviveCancel) {
+    // Pressing Apply may write the debugger registration: keep it as it was.
+    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"Disabled", 0));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"ForceQueue", 0));
+    StartOnPage();
+
+    // Whatever another page marked changed is applied first, so that Apply starts disabled;
+    // any message box that applying brings up is answered.
+    if (app.IsApplyEnabled()) {
+        app.PressApply();
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                for (HWND box : DialogWindowsOf(app.Id())) {
+                    if (box != app.Sheet() && GetDlgItem(box, 0xFFFF) && IsWindowVisible(box))
+                        CorvaneApp::AnswerMessageBox(box, IDOK);
+                }
+                return !app.IsApplyEnabled() && !app.HasMessageBox();
+            },
+            20000));
+        app.SelectPage(1);
+    }
+    ASSERT_FALSE(app.IsApplyEnabled());
+
+    ClickAndWait(kReportingBox, L"Disabled", 1);
+    EXPECT_FALSE(app.IsApplyEnabled());
+    ClickAndWait(kQueueingBox, L"ForceQueue", 1);
+    EXPECT_FALSE(app.IsApplyEnabled());
+    ClickAndWait(kReportingBox, L"Disabled", 0);
+    ClickAndWait(kReportingBox, L"Disabled", 1);
+    EXPECT_FALSE(app.IsApplyEnabled());
+
+    // Cancel neither undoes nor writes anything on this page.
+    app.PressCancel();
+    ASSERT_TRUE(app.WaitExit());
+    EXPECT_EQ(Dword(kWerKey, L"Disabled"), 1u);
+    EXPECT_EQ(Dword(kWerKey, L"ForceQueue"), 1u);
+}
+
+TEST_F(WerPage, StandardUserChangesEverySwitch) {
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"Disabled", 1));
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kConsentKey));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kConsentKey, L"DefaultConsent", 1));
+    HANDLE token = CreateStandardUserToken();
+    ASSERT_NE(token, nullptr);
+    StartOnPage(token);
+    CloseHandle(token);
+    ClickAndWait(kReportingBox, L"Disabled", 0);
+    EXPECT_EQ(Dword(kConsentKey, L"DefaultConsent"), 2u);
+    ClickAndWait(kQueueingBox, L"ForceQueue", 1);
+    ClickAndWait(kReportingBox, L"Disabled", 1);
+    ClickAndWait(kQueueingBox, L"ForceQueue", 0);
+    Close();
+}
