@@ -9,6 +9,9 @@
 #include "support/DebuggerFiles.h"
 #include "support/GuiDriver.h"
 
+// The control ids of the system's file dialogs.
+#include <dlgs.h>
+
 using namespace testing_support;
 
 namespace {
@@ -433,4 +436,70 @@ TEST(DebuggerPageConfigure, ConfigureStartsTheDebuggerOrWarnsWhenItIsMissing) {
     EXPECT_EQ(app.TakeMessageBox(), kMissingExe);
     EXPECT_FALSE(FileExists(watson.record()));
     Close(app);
+}
+
+TEST(DebuggerPageBrowse, BrowseSetsThePathFromTheFileOpenDialog) {
+    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
+    std::wstring dir = MakeTempDir(L"corvane browse");
+    StubExecutable debugger(dir, L"debugger.exe");
+    ASSERT_TRUE(debugger.ok());
+
+    CorvaneApp app;
+    ASSERT_TRUE(app.Start());
+    Choose(app, L"Other debugger...");
+    ASSERT_TRUE(app.IsEnabled(kBrowse));
+
+    auto openDialog = [&] {
+        HWND found = nullptr;
+        WaitUntil(
+            [&] {
+                for (HWND hwnd : DialogWindowsOf(app.Id())) {
+                    if (hwnd != app.Sheet() && !GetDlgItem(hwnd, 0xFFFF) &&
+                        GetDlgItem(hwnd, IDOK) && IsWindowVisible(hwnd))
+                        found = hwnd;
+                }
+                return found != nullptr;
+            },
+            10000);
+        return found;
+    };
+
+    // Cancel changes nothing.
+    app.Click(kBrowse);
+    HWND dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    // The filter list from the string resource, split at its bars.
+    HWND types = GetDlgItem(dialog, cmb1);
+    ASSERT_NE(types, nullptr);
+    wchar_t type[256] = L"";
+    SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));
+    EXPECT_EQ(std::wstring(type), L"Executable Files (*.exe)");
+    // It opens in the system directory.
+    wchar_t folder[256] = L"";
+    SendMessageW(GetDlgItem(dialog, cmb2), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(folder));
+    EXPECT_EQ(Upper(folder), L"SYSTEM32");
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10000));
+    app.Settle();
+    EXPECT_EQ(app.ControlText(kPath), L"");
+
+    app.Click(kBrowse);
+    dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    HWND name = GetDlgItem(dialog, cmb13);
+    if (!name)
+        name = GetDlgItem(dialog, edt1);
+    ASSERT_NE(name, nullptr);
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(debugger.path().c_str()));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10000));
+    app.Settle();
+    EXPECT_EQ(app.ControlText(kPath), debugger.path());
+
+    // The chosen file is what OK checks and writes.
+    app.SetEditText(kParameters, L"-p %ld -e %ld");
+    app.PressOk();
+    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    EXPECT_TRUE(app.WaitExit());
+    ExpectRegistration(L"\"" + debugger.path() + L"\" -p %ld -e %ld", L"0");
 }
