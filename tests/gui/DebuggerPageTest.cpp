@@ -49,8 +49,7 @@ int IndexOf(CorvaneApp& app, const std::wstring& text) {
 void Choose(CorvaneApp& app, const std::wstring& text) {
     int index = IndexOf(app, text);
     ASSERT_GE(index, 0) << "no list item " << ToUtf8(text);
-    app.SelectComboItem(kList, index);
-    app.Settle();
+    ChooseItemNow(app, kList, index);
 }
 
 std::wstring Stored(const wchar_t* name) {
@@ -218,11 +217,9 @@ TEST(DebuggerPageChoosing, EntriesFillTheirValuesAndDefaultRestoresThem) {
 
     // Edits are replaced by the catalogue values on Default ...
     app.SetEditText(kParameters, L"-p %ld");
-    app.ClickCheckBox(kAuto);
-    app.Settle();
+    ClickNow(app, kAuto);
     EXPECT_FALSE(app.IsChecked(kAuto));
-    app.Click(kDefault);
-    app.Settle();
+    ClickNow(app, kDefault);
     EXPECT_EQ(app.ControlText(kParameters), L"-p %ld -e %ld -g");
     EXPECT_TRUE(app.IsChecked(kAuto));
 

@@ -3,6 +3,7 @@
 // Retry/Cancel prompt, Cancel writes nothing, Retry restarts the program through "runas".
 #include <gtest/gtest.h>
 
+#include "support/DebuggerFiles.h"
 #include "support/GuiDriver.h"
 
 using namespace testing_support;
@@ -16,8 +17,7 @@ const wchar_t kEmptyPath[] = L"The path to the debugger cannot be empty.";
 const wchar_t kMarker[] = L"marker.exe -p %ld";
 
 void ChooseItem(CorvaneApp& app, int index) {
-    app.SelectComboItem(1000, index);
-    app.Settle();
+    ChooseItemNow(app, 1000, index);
 }
 
 int LastItem(CorvaneApp& app) {

@@ -168,6 +168,8 @@ TEST_F(WerPage, QueueingSwitchWritesForceQueueAndNeverDeletesIt) {
 TEST_F(WerPage, TogglesNeverEnableApplyAndSurviveCancel) {
     // Pressing Apply may write the debugger registration: keep it as it was.
     RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
+    // No debugger stored: the debugger page then applies without checks that could refuse.
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", L""));
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"Disabled", 0));
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"ForceQueue", 0));
     StartOnPage();

@@ -22,6 +22,17 @@ bool StubExecutable::Remove() {
     return WaitUntil([&] { return DeleteFileW(m_path.c_str()) != FALSE; }, 5000);
 }
 
+void ChooseItemNow(CorvaneApp& app, int listId, int index) {
+    HWND list = app.Control(listId);
+    SendMessageTimeoutW(list, CB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutW(app.CurrentPage(), WM_COMMAND, MAKEWPARAM(listId, CBN_SELCHANGE),
+                        reinterpret_cast<LPARAM>(list), SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+void ClickNow(CorvaneApp& app, int id) {
+    SendMessageTimeoutW(app.Control(id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
 HWND FocusedWindowOfThread(HWND window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);

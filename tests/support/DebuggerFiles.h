@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "GuiDriver.h"
+
 namespace testing_support {
 
 // A copy of the recording debugger (recorder.exe) under the given name. When started, it writes
@@ -27,6 +29,11 @@ private:
     std::wstring m_path;
     bool m_ok = false;
 };
+
+// Choices that open no message box, sent rather than posted: when they return, the page has
+// handled them (a posted click may still wait behind a sent message).
+void ChooseItemNow(CorvaneApp& app, int listId, int index);
+void ClickNow(CorvaneApp& app, int id);
 
 // The window that has the keyboard focus on the thread that owns `window`.
 HWND FocusedWindowOfThread(HWND window);
