@@ -64,8 +64,8 @@ BOOL CDebuggerPage::OnInitDialog() {
     m_break.EnableWindow(GetModuleRelativePath(L"raise.exe", raise, MAX_PATH) &&
                          PathFileExistsW(raise));
 
-    // The sheet sets up its buttons only once its first page exists, so the change mark sent
-    // while this page was being created is lost; repeat it once the sheet is ready.
+    // A change mark sent while the sheet is still creating this page does not reach its Apply
+    // button (the sheet sets its buttons up afterwards); repeat it once the sheet is ready.
     if (shown)
         ::PostMessageW(GetParent(), PSM_CHANGED, reinterpret_cast<WPARAM>(m_hWnd), 0);
     return TRUE;
