@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
-#include <tlhelp32.h>
+#include <shellapi.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
 #include "support/GuiDriver.h"
+#include "support/ProcessInfo.h"
 
 using namespace testing_support;
 
@@ -151,20 +153,6 @@ TEST_F(WerPage, ReportingSwitchWritesDisabledAndRaisesTheConsentLevel) {
     EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, kWerKey), machineKeyExisted);
 }
 
-TEST_F(WerPage, QueueingSwitchWritesForceQueueAndNeverDeletesIt) {
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"Disabled", 1));
-    StartOnPage();
-    ASSERT_FALSE(app.IsChecked(kQueueingBox));
-    ClickAndWait(kQueueingBox, L"ForceQueue", 1);
-    ClickAndWait(kQueueingBox, L"ForceQueue", 0);
-    ClickAndWait(kQueueingBox, L"ForceQueue", 1);
-    // Queueing stays usable while reporting is off, and leaves the reporting switch alone.
-    EXPECT_TRUE(app.IsEnabled(kQueueingBox));
-    EXPECT_TRUE(app.IsEnabled(kReportFolderButton));
-    EXPECT_EQ(Dword(kWerKey, L"Disabled"), 1u);
-    Close();
-}
-
 TEST_F(WerPage, TogglesNeverEnableApplyAndSurviveCancel) {
     // Pressing Apply may write the debugger registration: keep it as it was.
     RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
@@ -186,8 +174,13 @@ TEST_F(WerPage, TogglesNeverEnableApplyAndSurviveCancel) {
 
     ClickAndWait(kReportingBox, L"Disabled", 1);
     EXPECT_FALSE(app.IsApplyEnabled());
+    // Queueing stays usable while reporting is off; switching it off writes 0, never deletes.
+    ClickAndWait(kQueueingBox, L"ForceQueue", 1);
+    ClickAndWait(kQueueingBox, L"ForceQueue", 0);
     ClickAndWait(kQueueingBox, L"ForceQueue", 1);
     EXPECT_FALSE(app.IsApplyEnabled());
+    EXPECT_TRUE(app.IsEnabled(kReportFolderButton));
+    EXPECT_EQ(Dword(kWerKey, L"Disabled"), 1u);
     ClickAndWait(kReportingBox, L"Disabled", 0);
     ClickAndWait(kReportingBox, L"Disabled", 1);
     EXPECT_FALSE(app.IsApplyEnabled());
@@ -213,4 +206,88 @@ TEST_F(WerPage, StandardUserChangesEverySwitch) {
     ClickAndWait(kReportingBox, L"Disabled", 1);
     ClickAndWait(kQueueingBox, L"ForceQueue", 0);
     Close();
+}
+
+namespace {
+std::wstring LocalAppDataFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::vector<DWORD> NewExplorers(const std::vector<DWORD>& before) {
+    std::vector<DWORD> added;
+    for (DWORD pid : ProcessIdsNamed(L"explorer.exe")) {
+        if (std::find(before.begin(), before.end(), pid) == before.end())
+            added.push_back(pid);
+    }
+    return added;
+}
+
+// Ends the folder windows that a test made the shell open: they hold on to the test's output.
+void EndExplorers(const std::vector<DWORD>& pids) {
+    for (DWORD pid : pids) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process)
+            continue;
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+} // namespace
+
+TEST_F(WerPage, ReportFolderButtonOpensTheQueueFolderInTheShell) {
+    std::wstring folder = LocalAppDataFolder() + L"\\Microsoft\\Windows\\WER\\ReportQueue";
+    ASSERT_EQ(SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr) == ERROR_SUCCESS ||
+                  GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES,
+              true);
+    std::vector<DWORD> before = ProcessIdsNamed(L"explorer.exe");
+    StartOnPage();
+    app.Click(kReportFolderButton);
+
+    // The shell starts its folder browser on exactly that folder.
+    std::vector<DWORD> started;
+    EXPECT_TRUE(WaitUntil([&] {
+        started = NewExplorers(before);
+        return !started.empty();
+    }));
+    bool sawFolder = false;
+    for (DWORD pid : started) {
+        int count = 0;
+        LPWSTR* args = CommandLineToArgvW(ProcessCommandLine(pid).c_str(), &count);
+        ASSERT_NE(args, nullptr);
+        if (count >= 2 && _wcsicmp(args[count - 1], folder.c_str()) == 0)
+            sawFolder = true;
+        else
+            ADD_FAILURE() << "started: " << ToUtf8(ProcessCommandLine(pid));
+        LocalFree(args);
+    }
+    EXPECT_TRUE(sawFolder);
+    EXPECT_FALSE(app.HasMessageBox());
+    EndExplorers(NewExplorers(before));
+    Close();
+}
+
+TEST_F(WerPage, ReportFolderButtonDoesNothingWhenThePathWouldNotFit) {
+    // A local application-data folder so long that the queue folder's path exceeds MAX_PATH.
+    const wchar_t kShellFolders[] =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    RegistryKeySnapshot shellFolders(HKEY_CURRENT_USER, kShellFolders);
+    std::wstring longFolder = MakeTempDir(L"wer") + L"\\" + std::wstring(200, L'x');
+    ASSERT_TRUE(CreateDirectoryW(longFolder.c_str(), nullptr));
+    ASSERT_TRUE(
+        WriteString(HKEY_CURRENT_USER, kShellFolders, L"Local AppData", longFolder, REG_EXPAND_SZ));
+    ASSERT_EQ(_wcsicmp(LocalAppDataFolder().c_str(), longFolder.c_str()), 0);
+
+    std::vector<DWORD> before = ProcessIdsNamed(L"explorer.exe");
+    StartOnPage();
+    app.Click(kReportFolderButton);
+    app.Settle();
+    // Give a wrongly started shell the time to show up.
+    EXPECT_FALSE(WaitUntil([&] { return !NewExplorers(before).empty(); }, 3000));
+    EXPECT_FALSE(app.HasMessageBox());
+    EndExplorers(NewExplorers(before));
+    Close();
+    RemoveDirectoryW(longFolder.c_str());
 }
