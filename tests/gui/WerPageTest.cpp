@@ -156,25 +156,20 @@ TEST_F(WerPage, ReportingSwitchWritesDisabledAndRaisesTheConsentLevel) {
 TEST_F(WerPage, TogglesNeverEnableApplyAndSurviveCancel) {
     // Pressing Apply may write the debugger registration: keep it as it was.
     RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
+    // No debugger stored: the debugger page then applies without checks that could refuse.
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", L""));
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"Disabled", 0));
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"ForceQueue", 0));
     StartOnPage();
 
-    // Whatever another page marked changed is applied first, so that Apply starts disabled;
-    // any message box that applying brings up is answered.
-    if (app.IsApplyEnabled()) {
-        app.PressApply();
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                for (HWND box : DialogWindowsOf(app.Id())) {
-                    if (box != app.Sheet() && GetDlgItem(box, 0xFFFF) && IsWindowVisible(box))
-                        CorvaneApp::AnswerMessageBox(box, IDOK);
-                }
-                return !app.IsApplyEnabled() && !app.HasMessageBox();
-            },
-            20000));
-        app.SelectPage(1);
-    }
+    // The debugger page marks itself changed from the start; apply it first, so that Apply
+    // starts disabled. With no debugger stored it writes the empty registration and says so
+    // (it marks itself unchanged before that message, so wait for the message itself).
+    ASSERT_TRUE(WaitUntil([&] { return app.IsApplyEnabled(); }, 5000));
+    app.PressApply();
+    EXPECT_EQ(app.TakeMessageBox(), L"The default debugger was successfully set.");
+    ASSERT_TRUE(WaitUntil([&] { return !app.IsApplyEnabled() && !app.HasMessageBox(); }));
+    app.SelectPage(1);
     ASSERT_FALSE(app.IsApplyEnabled());
 
     ClickAndWait(kReportingBox, L"Disabled", 1);

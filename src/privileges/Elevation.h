@@ -1,0 +1,20 @@
+// Whether the program runs with an administrator's full token, and the restart that gets one.
+// Failures return false with the thread's last error saying why.
+#pragma once
+
+#include <windows.h>
+
+// True when the caller may go on with a privileged action. Otherwise the user is asked, in a
+// Retry/Cancel prompt (string promptId) with the shield on Retry, to restart elevated; the answer
+// is false and the last error is ERROR_CANCELLED (cancelled, or no prompt could be shown),
+// ERROR_ACCESS_DENIED (the elevated copy was started and will close this one) or the
+// launcher's error.
+bool RequireElevation(UINT promptId);
+// The token's elevation type and whether it (or, for a limited token, its linked full token)
+// belongs to the Administrators group. Both out-parameters are optional.
+bool QueryElevation(TOKEN_ELEVATION_TYPE* type, BOOL* isAdmin);
+bool IsLinkedTokenAdmin(HANDLE token, BOOL* isMember);
+bool IsCurrentTokenAdmin(BOOL* isMember);
+// Starts the program's own executable through the shell's "runas" verb, with the argument
+// "runas" that tells the new instance to replace this one.
+bool RelaunchElevated();
