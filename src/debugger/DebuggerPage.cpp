@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shlwapi.h>
 
+#include "../framework/WinApp.h"
 #include "../privileges/Elevation.h"
 #include "../privileges/MessageBoxes.h"
 #include "../resources/resource.h"
@@ -127,7 +128,10 @@ void CDebuggerPage::OnBrowse() {
     wchar_t file[MAX_PATH] = L"";
     OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = nullptr;
+    // No owner of the page's own choosing: like every box of the program, the dialog belongs to
+    // the sheet (or the pop-up last active over it), so the sheet waits while it is open.
+    HWND sheet = AfxGetMainHwnd();
+    ofn.hwndOwner = sheet && IsWindow(sheet) ? GetLastActivePopup(sheet) : nullptr;
     ofn.lpstrFilter = filter;
     ofn.lpstrFile = file;
     ofn.nMaxFile = MAX_PATH;
