@@ -1,353 +1,195 @@
-// The debugger record against the real AeDebug key of the test prefix: how stored command lines
-// split into path and parameters, which "Auto" values count as on, and the exact bytes written.
+// The debugger record against the real AeDebug key of the test prefix (how stored command lines
+// split, which "Auto" values count as on, the exact bytes written), and the list of debuggers on
+// a real combo box (which are listed, which item a path selects).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "debugger/DebuggerEntry.h"
-#include "resources/resource.h"
+#include "debugger/DebuggerComboBox.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
 
 namespace {
 
-std::wstring Str(const CString& text) {
-    return std::wstring(text.GetString(), text.GetLength());
-}
+using Bytes = std::vector<BYTE>;
+using Value = std::pair<DWORD, Bytes>;
+using Names = std::vector<std::wstring>;
 
-std::wstring Expand(const wchar_t* text) {
-    wchar_t buffer[MAX_PATH];
-    ExpandEnvironmentStringsW(text, buffer, MAX_PATH);
-    return buffer;
-}
-
-void StoreDebugger(const std::wstring& text, DWORD type = REG_SZ) {
-    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", text, type));
-}
-
-// Stores a string value without its terminator. The registry adds a forgotten terminator when
-// the character after the data is one, so the data is followed by a non-zero character here.
-bool StoreUnterminated(const wchar_t* name, const std::wstring& text) {
-    std::wstring data = text + L"X";
-    return WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, name, REG_SZ, data.c_str(),
-                      static_cast<DWORD>(text.size() * sizeof(wchar_t)));
-}
-
-std::vector<BYTE> Bytes(const std::wstring& text, bool terminator = true) {
+// A text as stored, with its terminator.
+Bytes Text(const std::wstring& text) {
     const BYTE* data = reinterpret_cast<const BYTE*>(text.c_str());
-    size_t size = (text.size() + (terminator ? 1 : 0)) * sizeof(wchar_t);
-    return std::vector<BYTE>(data, data + size);
-}
-
-std::vector<BYTE> StoredBytes(const wchar_t* name) {
-    auto value = ReadValue(HKEY_LOCAL_MACHINE, kAeDebugKey, name);
-    return value ? value->data : std::vector<BYTE>{};
+    return {data, data + (text.size() + 1) * sizeof(wchar_t)};
 }
 
 // Every test changes AeDebug freely; the snapshot puts the prefix's own values back.
-class AeDebugTest : public ::testing::Test {
+class DebuggerEntry : public ::testing::Test {
 protected:
+    static std::wstring Str(const CString& text) { return text.GetString(); }
+    // Stores the bytes but the last `hidden` ones, which stay in memory right after the data.
+    static bool Store(const wchar_t* name, DWORD type, const Bytes& bytes, size_t hidden = 0) {
+        return WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, name, type, bytes.data(),
+                          static_cast<DWORD>(bytes.size() - hidden));
+    }
+    // Type and bytes of an AeDebug value; REG_NONE when there is none.
+    static Value Stored(const wchar_t* name) {
+        auto value = ReadValue(HKEY_LOCAL_MACHINE, kAeDebugKey, name);
+        return value ? Value{value->type, value->data} : Value{REG_NONE, {}};
+    }
     RegistryKeySnapshot snapshot{HKEY_LOCAL_MACHINE, kAeDebugKey};
 };
 
-struct SplitCase {
-    const wchar_t* stored;
-    std::wstring path;
-    const wchar_t* parameters;
+class DebuggerCatalogue : public DebuggerEntry {
+protected:
+    void SetUp() override { box.Attach(hwnd); }
+    void TearDown() override { FillWith(false, false); }
+
+    // Fills the list while only the chosen stand-in debuggers are in the system directory.
+    Names FillWith(bool watson, bool jit) {
+        const std::pair<const wchar_t*, bool> stubs[] = {{L"\\drwtsn32.exe", watson},
+                                                         {L"\\VSJitDebugger.exe", jit}};
+        for (const auto& [name, wanted] : stubs) {
+            std::wstring path = SystemDir() + name;
+            wanted ? CopyFileW(BinPath(L"recorder.exe").c_str(), path.c_str(), FALSE)
+                   : DeleteFileW(path.c_str());
+        }
+        EXPECT_TRUE(box.Fill());
+        Names items(box.GetCount(), std::wstring(256, L'\0'));
+        for (size_t i = 0; i < items.size(); ++i)
+            items[i].resize(SendMessageW(hwnd, CB_GETLBTEXT, i, (LPARAM)items[i].data()));
+        return items;
+    }
+
+    int SelectFor(const wchar_t* path) {
+        EXPECT_TRUE(box.SelectByPath({0, IDS_OTHER_DEBUGGER, path, nullptr, FALSE}));
+        return box.GetCurSel();
+    }
+
+    HWND hwnd = CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 300, 200,
+                                nullptr, nullptr, nullptr, nullptr);
+    CDebuggerComboBox box;
 };
 
 } // namespace
 
-class DebuggerEntryRead : public AeDebugTest {};
-
-TEST_F(DebuggerEntryRead, SplitsStoredCommandLines) {
-    const std::wstring system = SystemDir();
-    const SplitCase cases[] = {
-        {L"   \"C:\\x y\\d.exe\"   -p %ld  ", L"C:\\x y\\d.exe", L"-p %ld"},
-        {L"\"C:\\Program Files\\Dbg\\dbg.exe\" -p %ld -e %ld", L"C:\\Program Files\\Dbg\\dbg.exe",
-         L"-p %ld -e %ld"},
-        {L"C:\\Windows\\system32\\drwtsn32.exe -p %ld -e %ld -g",
-         L"C:\\Windows\\system32\\drwtsn32.exe", L"-p %ld -e %ld -g"},
-        // Only a space ends an unquoted path; tabs and line breaks around the text are trimmed.
-        {L"\t C:\\D\\d.exe\t-x \r\n", L"C:\\D\\d.exe\t-x", L""},
-        // A bare file name is the system directory's.
-        {L"d.exe", system + L"\\d.exe", L""},
-        {L"d.exe  -p %ld", system + L"\\d.exe", L"-p %ld"},
-        // Without a closing quote, the rest of the text is the path.
-        {L"\"C:\\x y\\d.exe -p %ld", L"C:\\x y\\d.exe -p %ld", L""},
-        // Doubled opening quotes are skipped; the closing quote may end the text.
-        {L"\"\"C:\\q\\d.exe\"", L"C:\\q\\d.exe", L""},
+TEST_F(DebuggerEntry, SplitsStoredCommandLines) {
+    // Type, bytes, how many of them stay unstored, and the path and parameters read. No path:
+    // the read fails and the record keeps what it held.
+    const std::tuple<DWORD, Bytes, size_t, std::wstring, std::wstring> cases[] = {
+        {REG_SZ, Text(L"   \"C:\\x y\\d.exe\"   -p %ld  "), 0, L"C:\\x y\\d.exe", L"-p %ld"},
+        {REG_SZ, Text(L"d.exe  -p %ld"), 0, SystemDir() + L"\\d.exe", L"-p %ld"},
+        {REG_SZ, Text(L"\"C:\\x y\\d.exe -p %ld"), 0, L"C:\\x y\\d.exe -p %ld", L""},
+        {REG_EXPAND_SZ, Text(L"%SystemRoot%\\system32\\d.exe -p %ld %TEMP%"), 0,
+         SystemDir() + L"\\d.exe", L"-p %ld %TEMP%"},
+        {REG_SZ, Text(L"\"\""), 0, L"", L""},
+        {REG_SZ, Text(L" \t\r\n"), 0, L"", L""},
+        {REG_SZ, Text(L""), 0, L"", L""},
+        {REG_DWORD, {1, 0, 0, 0}, 0, L"", L""},
+        {REG_SZ, Text(L"C:\\d.exe"), 1, L"", L""}, // an odd byte count
+        // No terminator, and no zero after the data either, else the registry adds one.
+        {REG_SZ, Text(L"C:\\d.exeX"), 4, L"", L""},
     };
-    for (const SplitCase& c : cases) {
-        SCOPED_TRACE(ToUtf8(c.stored));
-        StoreDebugger(c.stored);
-        CDebuggerEntry entry(DEBUGGER_CUSTOM, IDS_OTHER_DEBUGGER, nullptr, L"stale", TRUE);
+    for (const auto& [type, stored, hidden, path, parameters] : cases) {
+        SCOPED_TRACE(testing::PrintToString(stored));
+        ASSERT_TRUE(Store(L"Debugger", type, stored, hidden));
+        CDebuggerEntry entry(DEBUGGER_CUSTOM, IDS_OTHER_DEBUGGER, L"C:\\old.exe", L"-old", TRUE);
+        EXPECT_EQ(entry.Read(), !path.empty());
+        EXPECT_EQ(Str(entry.GetPath()), path.empty() ? L"C:\\old.exe" : path);
+        EXPECT_EQ(Str(entry.GetParameters()), path.empty() ? L"-old" : parameters);
+    }
+}
+
+TEST_F(DebuggerEntry, AutoStartsOnlyForTheTextOne) {
+    ASSERT_TRUE(Store(L"Debugger", REG_SZ, Text(L"C:\\d.exe -p %ld")));
+    const std::pair<Value, BOOL> cases[] = {
+        {{REG_SZ, Text(L"1")}, TRUE},     {{REG_SZ, Text(L"0")}, FALSE},
+        {{REG_SZ, Text(L" 1")}, FALSE},   {{REG_SZ, Text(L"01")}, FALSE},
+        {{REG_SZ, Text(L"true")}, FALSE}, {{REG_DWORD, {1, 0, 0, 0}}, FALSE},
+        {{REG_NONE, {}}, FALSE}, // no value at all
+    };
+    for (const auto& [value, on] : cases) {
+        SCOPED_TRACE(testing::PrintToString(value));
+        DeleteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto");
+        ASSERT_TRUE(value.first == REG_NONE || Store(L"Auto", value.first, value.second));
+        CDebuggerEntry entry(0, IDS_OTHER_DEBUGGER, nullptr, nullptr, !on);
         ASSERT_TRUE(entry.Read());
-        EXPECT_EQ(Str(entry.GetPath()), c.path);
-        EXPECT_EQ(Str(entry.GetParameters()), c.parameters);
-        // Reading leaves the kind of record alone.
-        EXPECT_EQ(entry.m_nFlags, DEBUGGER_CUSTOM);
-        EXPECT_EQ(entry.m_nNameId, static_cast<UINT>(IDS_OTHER_DEBUGGER));
+        EXPECT_EQ(entry.IsAutoStart(), on);
     }
 }
 
-TEST_F(DebuggerEntryRead, ExpandsThePathButNeverTheParameters) {
-    StoreDebugger(L"%SystemRoot%\\system32\\dbg.exe -p %ld %TEMP%", REG_EXPAND_SZ);
-    CDebuggerEntry entry;
-    ASSERT_TRUE(entry.Read());
-    EXPECT_EQ(Str(entry.GetPath()), Expand(L"%SystemRoot%\\system32\\dbg.exe"));
-    EXPECT_EQ(Str(entry.GetParameters()), L"-p %ld %TEMP%");
-
-    // A REG_SZ text is expanded the same way: the path is always resolved.
-    StoreDebugger(L"\"%SystemRoot%\\a b\\dbg.exe\"", REG_SZ);
-    ASSERT_TRUE(entry.Read());
-    EXPECT_EQ(Str(entry.GetPath()), Expand(L"%SystemRoot%\\a b\\dbg.exe"));
-}
-
-TEST_F(DebuggerEntryRead, TextsWithoutAPathFail) {
-    for (const wchar_t* text : {L"\"", L"\"\"", L"\"   \"", L"   ", L" \t\r\n", L""}) {
-        SCOPED_TRACE(ToUtf8(text));
-        StoreDebugger(text);
-        CDebuggerEntry entry(0, IDS_DRWATSON, L"C:\\old\\d.exe", L"-old", TRUE);
-        EXPECT_FALSE(entry.Read());
-        // Nothing of the stored text got into the record.
-        EXPECT_EQ(Str(entry.GetPath()), L"C:\\old\\d.exe");
-        EXPECT_EQ(Str(entry.GetParameters()), L"-old");
-    }
-    // A zero-length value (not even a terminator) holds no path either.
-    ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", REG_SZ, L"", 0));
-    ASSERT_TRUE(StoredBytes(L"Debugger").empty());
-    CDebuggerEntry entry;
-    EXPECT_FALSE(entry.Read());
-}
-
-TEST_F(DebuggerEntryRead, MalformedDebuggerValuesFail) {
-    ASSERT_TRUE(StoreUnterminated(L"Debugger", L"C:\\D\\d.exe -p %ld"));
-    ASSERT_EQ(StoredBytes(L"Debugger"), Bytes(L"C:\\D\\d.exe -p %ld", false));
-    CDebuggerEntry unterminated;
-    EXPECT_FALSE(unterminated.Read());
-    EXPECT_TRUE(unterminated.GetPath().IsEmpty());
-
-    std::vector<BYTE> odd = Bytes(L"C:\\D\\d.exe -p %ld");
-    odd.push_back(0);
-    std::vector<BYTE> multi = Bytes(std::wstring(L"C:\\D\\d.exe\0\0", 12), false);
-    std::vector<BYTE> binary = Bytes(L"C:\\D\\d.exe");
-    DWORD number = 1;
-    struct Stored {
-        const char* what;
-        DWORD type;
-        const void* data;
-        DWORD size;
-    } values[] = {
-        {"odd byte count", REG_SZ, odd.data(), static_cast<DWORD>(odd.size())},
-        {"REG_MULTI_SZ", REG_MULTI_SZ, multi.data(), static_cast<DWORD>(multi.size())},
-        {"REG_DWORD", REG_DWORD, &number, sizeof(number)},
-        {"REG_BINARY", REG_BINARY, binary.data(), static_cast<DWORD>(binary.size())},
-    };
-    for (const Stored& value : values) {
-        SCOPED_TRACE(value.what);
-        ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", value.type, value.data,
-                               value.size));
-        CDebuggerEntry entry;
-        EXPECT_FALSE(entry.Read());
-        EXPECT_TRUE(entry.GetPath().IsEmpty());
-    }
-}
-
-TEST_F(DebuggerEntryRead, AutoStartsOnlyForTheTextOne) {
-    StoreDebugger(L"C:\\D\\d.exe -p %ld");
-    struct AutoCase {
-        const char* what;
-        DWORD type;
-        std::wstring text;
-        BOOL expected;
-    } cases[] = {
-        {"\"1\"", REG_SZ, L"1", TRUE},        {"\"1\" expandable", REG_EXPAND_SZ, L"1", TRUE},
-        {"\"0\"", REG_SZ, L"0", FALSE},       {"\" 1\"", REG_SZ, L" 1", FALSE},
-        {"\"01\"", REG_SZ, L"01", FALSE},     {"\"1 \"", REG_SZ, L"1 ", FALSE},
-        {"\"true\"", REG_SZ, L"true", FALSE}, {"empty", REG_SZ, L"", FALSE},
-    };
-    for (const AutoCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", c.text, c.type));
-        CDebuggerEntry entry(0, IDS_VSJIT_DEBUGGER, nullptr, nullptr, !c.expected);
-        ASSERT_TRUE(entry.Read());
-        EXPECT_EQ(entry.IsAutoStart(), c.expected);
-    }
-
-    // A number or no value at all: off, and the read still succeeds.
-    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", 1));
-    CDebuggerEntry entry(0, IDS_VSJIT_DEBUGGER, nullptr, nullptr, TRUE);
-    ASSERT_TRUE(entry.Read());
-    EXPECT_FALSE(entry.IsAutoStart());
-    ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto"));
-    entry.m_bAutoStart = TRUE;
-    ASSERT_TRUE(entry.Read());
-    EXPECT_FALSE(entry.IsAutoStart());
-    EXPECT_EQ(Str(entry.GetPath()), L"C:\\D\\d.exe");
-
-    // An "Auto" text that exists but cannot be read makes the whole read fail.
-    ASSERT_TRUE(StoreUnterminated(L"Auto", L"1"));
-    ASSERT_EQ(StoredBytes(L"Auto").size(), 2u);
-    EXPECT_FALSE(entry.Read());
-}
-
-TEST_F(DebuggerEntryRead, MissingKeyOrValueFailsAndCreatesNothing) {
-    ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger"));
-    CDebuggerEntry entry;
-    EXPECT_FALSE(entry.Read());
-    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger").has_value());
-
-    ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebugKey));
-    EXPECT_FALSE(entry.Read());
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebugKey));
-}
-
-class DebuggerEntryWrite : public AeDebugTest {};
-
-TEST_F(DebuggerEntryWrite, StoresExactTextsAndTypes) {
+TEST_F(DebuggerEntry, WritesExactTextsAndTypes) {
     // Values of other types are replaced by plain strings.
-    StoreDebugger(L"%SystemRoot%\\old.exe", REG_EXPAND_SZ);
-    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", 0));
+    ASSERT_TRUE(Store(L"Debugger", REG_EXPAND_SZ, Text(L"%SystemRoot%\\old.exe")));
+    ASSERT_TRUE(Store(L"Auto", REG_DWORD, {1, 0, 0, 0}));
+    // The record, the "Debugger" text and the "Auto" text (4 bytes: a digit and a terminator).
+    const std::tuple<CDebuggerEntry, std::wstring, std::wstring> cases[] = {
+        {{0, IDS_OTHER_DEBUGGER, L"C:\\A B\\d.exe", L"-p %ld -x \"q\"", 7},
+         L"\"C:\\A B\\d.exe\" -p %ld -x \"q\"",
+         L"1"},
+        {{0, IDS_OTHER_DEBUGGER, L"\\\\srv\\s\\d.exe", nullptr, FALSE}, L"\\\\srv\\s\\d.exe", L"0"},
+        // "No Debugger": a lone terminator.
+        {{DEBUGGER_NONE, IDS_NO_DEBUGGER, nullptr, nullptr, TRUE}, L"", L"0"},
+    };
+    for (const auto& [entry, debugger, autoText] : cases) {
+        ASSERT_TRUE(entry.Write());
+        EXPECT_EQ(Stored(L"Debugger"), Value(REG_SZ, Text(debugger)));
+        EXPECT_EQ(Stored(L"Auto"), Value(REG_SZ, Text(autoText)));
+    }
 
-    CDebuggerEntry spaced(0, IDS_OTHER_DEBUGGER, L"C:\\Program Files\\D\\d.exe", L"-p %ld -e %ld",
-                          TRUE);
-    ASSERT_TRUE(spaced.Write());
-    auto debugger = ReadValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger");
-    ASSERT_TRUE(debugger.has_value());
-    EXPECT_EQ(debugger->type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(debugger->data, Bytes(L"\"C:\\Program Files\\D\\d.exe\" -p %ld -e %ld"));
-    auto autoValue = ReadValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto");
-    ASSERT_TRUE(autoValue.has_value());
-    EXPECT_EQ(autoValue->type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(autoValue->data.size(), 4u);
-    EXPECT_EQ(autoValue->data, Bytes(L"1"));
-
-    // No space: no quotes; no parameters: no trailing blank. Any non-zero flag is "1".
-    CDebuggerEntry plain(0, IDS_OTHER_DEBUGGER, L"C:\\D\\d.exe", nullptr, FALSE);
-    ASSERT_TRUE(plain.Write());
-    EXPECT_EQ(StoredBytes(L"Debugger"), Bytes(L"C:\\D\\d.exe"));
-    EXPECT_EQ(StoredBytes(L"Auto"), Bytes(L"0"));
-    plain.m_bAutoStart = 7;
-    ASSERT_TRUE(plain.Write());
-    EXPECT_EQ(StoredBytes(L"Auto"), Bytes(L"1"));
-
-    // "No Debugger": a lone terminator, and reading it back is a failure.
-    CDebuggerEntry none(DEBUGGER_NONE, IDS_NO_DEBUGGER, nullptr, nullptr, FALSE);
-    ASSERT_TRUE(none.Write());
-    debugger = ReadValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger");
-    ASSERT_TRUE(debugger.has_value());
-    EXPECT_EQ(debugger->type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(debugger->data, std::vector<BYTE>(2, 0));
-    EXPECT_EQ(StoredBytes(L"Auto"), Bytes(L"0"));
-    CDebuggerEntry back;
-    EXPECT_FALSE(back.Read());
-
-    // Other values of the key are left alone.
-    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"UserDebuggerHotKey", L"0"));
-    ASSERT_TRUE(plain.Write());
-    EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"UserDebuggerHotKey").has_value());
-}
-
-TEST_F(DebuggerEntryWrite, MissingKeyFailsAndCreatesNothing) {
+    // A missing value or key makes reading and writing fail, and neither creates it.
+    ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger"));
+    CDebuggerEntry entry(0, IDS_OTHER_DEBUGGER, L"C:\\d.exe", L"-p %ld", TRUE);
+    EXPECT_FALSE(entry.Read());
+    EXPECT_EQ(Stored(L"Debugger").first, static_cast<DWORD>(REG_NONE));
     ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebugKey));
-    CDebuggerEntry entry(0, IDS_OTHER_DEBUGGER, L"C:\\D\\d.exe", L"-p %ld", TRUE);
+    EXPECT_FALSE(entry.Read());
     EXPECT_FALSE(entry.Write());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebugKey));
 }
 
-TEST_F(DebuggerEntryWrite, RoundTripKeepsPathParametersAndAutoStart) {
-    const CDebuggerEntry written[] = {
-        {0, IDS_OTHER_DEBUGGER, L"C:\\Program Files\\D\\d.exe", L"-p %ld -e %ld", TRUE},
-        {0, IDS_OTHER_DEBUGGER, L"C:\\D\\d.exe", L"", FALSE},
-        {0, IDS_OTHER_DEBUGGER, L"\\\\server\\share\\a b\\d.exe", L"-x \"quoted arg\"", TRUE},
-    };
-    for (const CDebuggerEntry& entry : written) {
-        SCOPED_TRACE(ToUtf8(Str(entry.GetPath())));
+TEST_F(DebuggerCatalogue, ListsInstalledDebuggersInOrder) {
+    const std::wstring none = L"No Debugger", other = L"Other debugger...", watson = L"Dr. Watson",
+                       jit = L"Visual Studio Just-In-Time Debugger";
+    EXPECT_EQ(FillWith(true, true), (Names{none, watson, jit, other}));
+    EXPECT_EQ(FillWith(false, true), (Names{none, jit, other}));
+    EXPECT_EQ(FillWith(true, false), (Names{none, watson, other}));
+    EXPECT_EQ(FillWith(false, false), (Names{none, other}));
+}
+
+TEST_F(DebuggerCatalogue, SelectsByPathIgnoringAsciiCase) {
+    FillWith(true, true);
+    EXPECT_EQ(SelectFor(L"C:\\WINDOWS\\SYSTEM32\\DRWTSN32.EXE"), 1);
+    EXPECT_EQ(SelectFor(L"c:\\windows\\system32\\vsjitdebugger.exe"), 2);
+    EXPECT_EQ(SelectFor(L"C:\\Tools\\drwtsn32.exe"), 3);
+    EXPECT_EQ(SelectFor(L""), 0);
+    // Without Dr. Watson its path falls to "Other debugger...".
+    FillWith(false, true);
+    EXPECT_EQ(SelectFor(L"C:\\windows\\system32\\drwtsn32.exe"), 2);
+}
+
+TEST_F(DebuggerCatalogue, RoundTripOfEveryCatalogueEntry) {
+    ASSERT_EQ(FillWith(true, true).size(), 4u);
+    // With nothing selected the caller's record stays as it was.
+    CDebuggerEntry mine(DEBUGGER_CUSTOM, IDS_OTHER_DEBUGGER, L"C:\\mine.exe", L"-mine", TRUE);
+    box.SetCurSel(-1);
+    EXPECT_FALSE(box.GetSelection(mine));
+    EXPECT_TRUE(mine.IsCustom() && mine.IsAutoStart() && mine.m_nNameId == IDS_OTHER_DEBUGGER &&
+                mine.GetPath() == L"C:\\mine.exe" && mine.GetParameters() == L"-mine");
+    for (int item = 0; item < 4; ++item) {
+        SCOPED_TRACE(item);
+        box.SetCurSel(item);
+        CDebuggerEntry entry, back;
+        ASSERT_TRUE(box.GetSelection(entry));
         ASSERT_TRUE(entry.Write());
-        CDebuggerEntry back;
-        ASSERT_TRUE(back.Read());
-        EXPECT_EQ(Str(back.GetPath()), Str(entry.GetPath()));
-        EXPECT_EQ(Str(back.GetParameters()), Str(entry.GetParameters()));
+        // "No Debugger" and "Other debugger..." store no debugger, which reads as none.
+        ASSERT_EQ(back.Read(), !entry.GetPath().IsEmpty());
+        EXPECT_TRUE(back.GetPath() == entry.GetPath() &&
+                    back.GetParameters() == entry.GetParameters());
         EXPECT_EQ(back.IsAutoStart(), entry.IsAutoStart());
+        EXPECT_EQ(SelectFor(back.GetPath()), entry.GetPath().IsEmpty() ? 0 : item);
     }
-}
-
-TEST(DebuggerEntryRecord, ConstructionAndSet) {
-    CDebuggerEntry defaults;
-    EXPECT_EQ(defaults.m_nNameId, static_cast<UINT>(IDS_NO_DEBUGGER));
-    EXPECT_EQ(defaults.m_nFlags, 0u);
-    EXPECT_FALSE(defaults.IsNone());
-    EXPECT_FALSE(defaults.IsAutoStart());
-    EXPECT_EQ(Str(defaults.GetName()), L"No Debugger");
-
-    // A "no debugger" record refuses every path, parameter and automatic start.
-    CDebuggerEntry none(DEBUGGER_NONE, IDS_NO_DEBUGGER, L"d.exe", L"-p", TRUE);
-    EXPECT_TRUE(none.IsNone());
-    EXPECT_TRUE(none.GetPath().IsEmpty());
-    EXPECT_TRUE(none.GetParameters().IsEmpty());
-    EXPECT_FALSE(none.IsAutoStart());
-    EXPECT_FALSE(none.Set(L"C:\\D\\d.exe", L"-q", TRUE));
-    EXPECT_TRUE(none.GetPath().IsEmpty());
-    EXPECT_EQ(Str(none.BuildCommandLine()), L"");
-
-    CDebuggerEntry watson(DEBUGGER_CONFIGURABLE, IDS_DRWATSON, L"drwtsn32.exe", L"-p %ld -e %ld -g",
-                          TRUE);
-    EXPECT_TRUE(watson.IsConfigurable());
-    EXPECT_FALSE(watson.IsCustom());
-    EXPECT_EQ(Str(watson.GetName()), L"Dr. Watson");
-    EXPECT_EQ(Str(watson.GetPath()), SystemDir() + L"\\drwtsn32.exe");
-
-    // Null texts keep what is there; parameters are taken untrimmed.
-    ASSERT_TRUE(watson.Set(nullptr, L"  -x  ", FALSE));
-    EXPECT_EQ(Str(watson.GetPath()), SystemDir() + L"\\drwtsn32.exe");
-    EXPECT_EQ(Str(watson.GetParameters()), L"  -x  ");
-    EXPECT_FALSE(watson.IsAutoStart());
-    // Clearing the path must not leave the system directory itself as the debugger.
-    watson.SetPath(L"");
-    EXPECT_TRUE(watson.GetPath().IsEmpty());
-
-    CDebuggerEntry custom(DEBUGGER_CUSTOM, IDS_OTHER_DEBUGGER, nullptr, nullptr, FALSE);
-    EXPECT_TRUE(custom.IsCustom());
-    EXPECT_EQ(Str(custom.GetName()), L"Other debugger...");
-}
-
-TEST(DebuggerEntryRecord, CommandLineQuotingAndPathComparison) {
-    CDebuggerEntry entry(0, IDS_OTHER_DEBUGGER, L"C:\\Program Files\\D\\d.exe", L"-p %ld -e %ld",
-                         FALSE);
-    EXPECT_EQ(Str(entry.GetPath(TRUE)), L"\"C:\\Program Files\\D\\d.exe\"");
-    EXPECT_EQ(Str(entry.GetPath()), L"C:\\Program Files\\D\\d.exe");
-    EXPECT_EQ(Str(entry.BuildCommandLine()), L"\"C:\\Program Files\\D\\d.exe\" -p %ld -e %ld");
-
-    // Only a space calls for quotes, not other white space.
-    entry.m_strPath = L"C:\\Tab\there\\d.exe";
-    EXPECT_EQ(Str(entry.GetPath(TRUE)), L"C:\\Tab\there\\d.exe");
-    // Empty path: nothing at all, whatever the parameters.
-    entry.m_strPath.Empty();
-    EXPECT_EQ(Str(entry.BuildCommandLine()), L"");
-
-    // A path whose quoted form would not fit MAX_PATH stays unquoted.
-    entry.m_strParameters.Empty();
-    for (size_t length : {MAX_PATH - 2, MAX_PATH + 0, MAX_PATH + 40}) {
-        std::wstring longPath = L"C:\\a b\\" + std::wstring(length - 7, L'x');
-        entry.m_strPath = longPath.c_str();
-        EXPECT_EQ(Str(entry.BuildCommandLine()), longPath) << length;
-    }
-    std::wstring fits = L"C:\\a b\\" + std::wstring(MAX_PATH - 20, L'x');
-    entry.m_strPath = fits.c_str();
-    EXPECT_EQ(Str(entry.BuildCommandLine()), L"\"" + fits + L"\"");
-
-    CDebuggerEntry upper(0, IDS_OTHER_DEBUGGER, L"C:\\WINDOWS\\System32\\X.EXE", nullptr, FALSE);
-    CDebuggerEntry lower(0, IDS_OTHER_DEBUGGER, L"c:\\windows\\system32\\x.exe", nullptr, FALSE);
-    EXPECT_EQ(upper.ComparePath(lower), 0);
-    EXPECT_NE(upper.ComparePath(CDebuggerEntry()), 0);
-    // Letters outside A to Z keep their case.
-    CDebuggerEntry accentUpper(0, IDS_OTHER_DEBUGGER, L"C:\\\u00C4\\x.exe", nullptr, FALSE);
-    CDebuggerEntry accentLower(0, IDS_OTHER_DEBUGGER, L"C:\\\u00E4\\x.exe", nullptr, FALSE);
-    EXPECT_NE(accentUpper.ComparePath(accentLower), 0);
-    EXPECT_EQ(CDebuggerEntry().ComparePath(CDebuggerEntry()), 0);
 }
