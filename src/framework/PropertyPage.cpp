@@ -57,7 +57,9 @@ void CPropertyPage::SetModified(BOOL changed) {
                        reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
-void CPropertyPage::RegisterControl(CWnd* control) { m_controls.Add(control); }
+void CPropertyPage::RegisterControl(CWnd* control) {
+    m_controls.Add(control);
+}
 
 BOOL CPropertyPage::OnInitDialog() {
     UpdateData(FALSE);
@@ -69,7 +71,9 @@ const CPropertyPage::CommandEntry* CPropertyPage::GetCommandTable(int* count) co
     return nullptr;
 }
 
-BOOL CPropertyPage::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+BOOL CPropertyPage::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) {
+    return FALSE;
+}
 
 CWnd* CPropertyPage::FindControl(HWND hwnd) const {
     if (!hwnd)
@@ -81,8 +85,7 @@ CWnd* CPropertyPage::FindControl(HWND hwnd) const {
     return nullptr;
 }
 
-INT_PTR CALLBACK CPropertyPage::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+INT_PTR CALLBACK CPropertyPage::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CPropertyPage* page;
     if (message == WM_INITDIALOG) {
         // The sheet passes a copy of the page's PROPSHEETPAGEW; its lParam is the page object.
@@ -142,8 +145,7 @@ INT_PTR CPropertyPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_DRAWITEM:
-        if (CWnd* control =
-                FindControl(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem)) {
+        if (CWnd* control = FindControl(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem)) {
             if (control->OnChildNotify(message, wParam, lParam, &result))
                 return TRUE;
         }

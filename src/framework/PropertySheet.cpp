@@ -31,7 +31,9 @@ CPropertySheet::CPropertySheet(UINT captionId, HWND parent, UINT startPage) : m_
 
 CPropertySheet::~CPropertySheet() = default;
 
-void CPropertySheet::AddPage(CPropertyPage* page) { m_pages.Add(page); }
+void CPropertySheet::AddPage(CPropertyPage* page) {
+    m_pages.Add(page);
+}
 
 INT_PTR CPropertySheet::DoModal() {
     int count = m_pages.GetCount();

@@ -13,9 +13,13 @@ CString::CString(const wchar_t* text) {
         Assign(text, static_cast<int>(wcslen(text)));
 }
 
-CString::CString(const wchar_t* text, int length) { Assign(text, length); }
+CString::CString(const wchar_t* text, int length) {
+    Assign(text, length);
+}
 
-CString::CString(const CString& other) { Assign(other.GetString(), other.m_length); }
+CString::CString(const CString& other) {
+    Assign(other.GetString(), other.m_length);
+}
 
 CString::CString(CString&& other) noexcept
     : m_data(other.m_data), m_length(other.m_length), m_capacity(other.m_capacity) {
@@ -23,7 +27,9 @@ CString::CString(CString&& other) noexcept
     other.m_length = other.m_capacity = 0;
 }
 
-CString::~CString() { free(m_data); }
+CString::~CString() {
+    free(m_data);
+}
 
 CString& CString::operator=(const CString& other) {
     if (this != &other)

@@ -7,7 +7,9 @@ CWinApp* g_app = nullptr;
 HINSTANCE g_resourceHandle = nullptr;
 } // namespace
 
-CWinApp::CWinApp() { g_app = this; }
+CWinApp::CWinApp() {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_app == this)
@@ -20,7 +22,9 @@ BOOL CWinApp::InitInstance() {
     return TRUE;
 }
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
 HINSTANCE AfxGetResourceHandle() {
     return g_resourceHandle ? g_resourceHandle : GetModuleHandleW(nullptr);

@@ -32,8 +32,8 @@ TEST(Raise, StartsTheConfiguredPostMortemDebugger) {
 TEST(Raise, LoadsNoUser32) {
     // Nothing of raise.exe's own may come before the system's handling: with user32 loaded,
     // Wine would first ask the user whether to debug.
-    HMODULE module = LoadLibraryExW(BinPath(L"raise.exe").c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE module =
+        LoadLibraryExW(BinPath(L"raise.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr);
     FreeLibrary(module);
     std::string image = ReadFileUtf8(BinPath(L"raise.exe"));

@@ -73,13 +73,13 @@ std::wstring CorvaneApp::TabText(int index) {
     // TCM_GETITEMW carries pointers, so the item record and its text buffer have to live in
     // the program's own memory.
     HWND tab = FindWindowExW(Sheet(), nullptr, L"SysTabControl32", nullptr);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                                 FALSE, m_process.Id());
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                 m_process.Id());
     if (!process)
         return L"";
     const SIZE_T textChars = 256;
-    auto* remote = static_cast<BYTE*>(VirtualAllocEx(process, nullptr, 4096,
-                                                     MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    auto* remote = static_cast<BYTE*>(
+        VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     std::wstring result;
     if (remote) {
         TCITEMW item{};
@@ -113,21 +113,18 @@ bool CorvaneApp::IsApplyEnabled() {
     return apply && IsWindowEnabled(apply);
 }
 
-void CorvaneApp::Click(int id) { PostMessageW(Control(id), BM_CLICK, 0, 0); }
+void CorvaneApp::Click(int id) {
+    PostMessageW(Control(id), BM_CLICK, 0, 0);
+}
 
-void CorvaneApp::ClickCheckBox(int id) { PostMessageW(Control(id), BM_CLICK, 0, 0); }
+void CorvaneApp::ClickCheckBox(int id) {
+    PostMessageW(Control(id), BM_CLICK, 0, 0);
+}
 
 void CorvaneApp::SetEditText(int id, const std::wstring& text) {
     // WM_SETTEXT makes the edit send EN_UPDATE and EN_CHANGE to the page, as typing does.
     SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_ABORTIFHUNG, 5000, nullptr);
-}
-
-void CorvaneApp::SelectComboItem(int id, int index) {
-    HWND combo = Control(id);
-    SendMessageW(combo, CB_SETCURSEL, index, 0);
-    PostMessageW(CurrentPage(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(combo));
 }
 
 int CorvaneApp::ComboSelection(int id) {
@@ -167,9 +164,13 @@ HWND CorvaneApp::WaitForMessageBox(DWORD timeoutMs) {
     return box;
 }
 
-bool CorvaneApp::HasMessageBox() { return WaitForMessageBox(0) != nullptr; }
+bool CorvaneApp::HasMessageBox() {
+    return WaitForMessageBox(0) != nullptr;
+}
 
-std::wstring CorvaneApp::MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+std::wstring CorvaneApp::MessageBoxText(HWND box) {
+    return WindowText(GetDlgItem(box, 0xFFFF));
+}
 
 void CorvaneApp::AnswerMessageBox(HWND box, int buttonId) {
     HWND button = GetDlgItem(box, buttonId);

@@ -48,8 +48,6 @@ public:
     void Click(int id);
     void ClickCheckBox(int id);
     void SetEditText(int id, const std::wstring& text);
-    // Selects a list item and tells the page, as a user's choice does.
-    void SelectComboItem(int id, int index);
     int ComboSelection(int id);
     std::vector<std::wstring> ComboItems(int id);
     void PressOk() { PressSheetButton(PSBTN_OK); }

@@ -16,7 +16,9 @@ std::wstring BinDir() {
     return path;
 }
 
-std::wstring BinPath(const std::wstring& name) { return BinDir() + L"\\" + name; }
+std::wstring BinPath(const std::wstring& name) {
+    return BinDir() + L"\\" + name;
+}
 
 std::wstring SystemDir() {
     wchar_t path[MAX_PATH];
@@ -62,11 +64,11 @@ std::string ReadFileUtf8(const std::wstring& path) {
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty())
         return "";
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                   nullptr, 0, nullptr, nullptr);
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
     std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
-                        size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
     return out;
 }
 
@@ -90,8 +92,8 @@ std::optional<RegValue> ReadValue(HKEY root, const std::wstring& key, const std:
     LONG error = RegQueryValueExW(handle, name.c_str(), nullptr, &value.type, nullptr, &bytes);
     if (error == ERROR_SUCCESS) {
         value.data.resize(bytes);
-        error = RegQueryValueExW(handle, name.c_str(), nullptr, &value.type, value.data.data(),
-                                 &bytes);
+        error =
+            RegQueryValueExW(handle, name.c_str(), nullptr, &value.type, value.data.data(), &bytes);
         value.data.resize(bytes);
     }
     RegCloseKey(handle);
@@ -118,8 +120,8 @@ bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DW
     if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
                         nullptr) != ERROR_SUCCESS)
         return false;
-    LONG error = RegSetValueExW(handle, name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                                bytes);
+    LONG error =
+        RegSetValueExW(handle, name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
     RegCloseKey(handle);
     return error == ERROR_SUCCESS;
 }
@@ -234,7 +236,9 @@ Process::~Process() {
         CloseHandle(m_info.hThread);
 }
 
-Process::Process(Process&& other) noexcept : m_info(other.m_info) { other.m_info = {}; }
+Process::Process(Process&& other) noexcept : m_info(other.m_info) {
+    other.m_info = {};
+}
 
 bool Process::Start(const std::wstring& exe, const std::wstring& arguments, HANDLE token,
                     const std::wstring& currentDir) {
@@ -244,8 +248,8 @@ bool Process::Start(const std::wstring& exe, const std::wstring& arguments, HAND
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     const wchar_t* dir = currentDir.empty() ? nullptr : currentDir.c_str();
-    BOOL ok = token ? CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr,
-                                           nullptr, FALSE, 0, nullptr, dir, &startup, &m_info)
+    BOOL ok = token ? CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr,
+                                           FALSE, 0, nullptr, dir, &startup, &m_info)
                     : CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                      nullptr, dir, &startup, &m_info);
     return ok != FALSE;
@@ -268,8 +272,8 @@ void Process::Kill() {
 
 HANDLE CreateStandardUserToken() {
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(),
-                          TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY, &token))
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY,
+                          &token))
         return nullptr;
     BYTE sid[SECURITY_MAX_SID_SIZE];
     DWORD sidSize = sizeof(sid);

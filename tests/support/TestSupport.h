@@ -75,8 +75,8 @@ public:
 
     // Starts exe with the given argument text (the program name is put in front). With a token
     // the process runs with it (CreateProcessAsUserW).
-    bool Start(const std::wstring& exe, const std::wstring& arguments = L"",
-               HANDLE token = nullptr, const std::wstring& currentDir = L"");
+    bool Start(const std::wstring& exe, const std::wstring& arguments = L"", HANDLE token = nullptr,
+               const std::wstring& currentDir = L"");
     DWORD Id() const { return m_info.dwProcessId; }
     HANDLE Handle() const { return m_info.hProcess; }
     bool IsRunning() const;

@@ -89,7 +89,7 @@ DialogTemplate ParseDialogTemplate(const BYTE* data) {
         if (first == 0xFFFF) {
             WORD ordinal = word(peek);
             at = peek;
-            static const wchar_t* names[] = {L"Button", L"Edit", L"Static",
+            static const wchar_t* names[] = {L"Button",  L"Edit",      L"Static",
                                              L"ListBox", L"ScrollBar", L"ComboBox"};
             if (ordinal >= 0x80 && ordinal <= 0x85)
                 return names[ordinal - 0x80];
@@ -179,7 +179,8 @@ TEST_F(CorvaneResources, PageTemplatesHoldTheirControls) {
     const ControlExpectation debuggerPage[] = {
         {1000, L"ComboBox", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 7, 7, 164, 108},
         {1001, L"Button", L"&Configure...", WS_TABSTOP, 179, 7, 50, 14},
-        {1002, L"Edit", L"", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 21, 54, 150, 14},
+        {1002, L"Edit", L"", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 21, 54, 150,
+         14},
         {1004, L"Button", L"&Browse...", WS_TABSTOP, 179, 53, 50, 14},
         {1003, L"Edit", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 21, 86, 150, 14},
         {1005, L"Button", L"&Default", WS_TABSTOP, 179, 86, 50, 14},
