@@ -1,5 +1,5 @@
-// The lines the About page should show for a file, worked out independently from the file's own
-// version resource with the system's calls.
+// Writes version resources into copies of the tests' programs, for the version reader, the
+// About page and the crash-dump name to read back.
 #pragma once
 
 #include <windows.h>
@@ -8,8 +8,16 @@
 
 namespace testing_support {
 
-// "Version a.b (Build c.d)[ [BETA]], 64-bit." from the file's fixed version record; empty when
-// the file has none.
-std::wstring ExpectedVersionLine(const std::wstring& file);
+struct VersionSpec {
+    WORD major, minor, build, revision;
+    DWORD flags;             // VS_FF_PRERELEASE or 0
+    std::wstring copyright;  // LegalCopyright; a "Comments" value follows it directly
+    bool translation = true; // without one the strings are in the 040904e4 table
+    bool terminated = true;
+};
+
+// Replaces the file's version resource (English, United States) with spec's. Wine cannot remove
+// one: null writes a record with no valid signature, which readers must refuse.
+bool WriteVersionResource(const std::wstring& file, const VersionSpec* spec);
 
 } // namespace testing_support
