@@ -29,8 +29,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wcscat(path, L".txt");
     FILE* out = _wfopen(path, L"w, ccs=UTF-8");
     if (out) {
-        fwprintf(out, L"cmdline=%ls\npid=%lu\npid_ok=%d\nevent_ok=%d\n", GetCommandLineW(),
-                 pid, process != nullptr, eventSet ? 1 : 0);
+        fwprintf(out, L"cmdline=%ls\npid=%lu\npid_ok=%d\nevent_ok=%d\n", GetCommandLineW(), pid,
+                 process != nullptr, eventSet ? 1 : 0);
         fclose(out);
     }
     if (process)
