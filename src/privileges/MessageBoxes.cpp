@@ -99,50 +99,64 @@ int ShowMessageBox(const wchar_t* text, UINT flags) {
     return MessageBoxW(owner, text, title, flags);
 }
 
+namespace {
+int ShowFormattedV(const wchar_t* format, UINT flags, va_list args) {
+    CString text;
+    text.FormatV(format, args);
+    return ShowComposed(text, flags);
+}
+
+int ShowErrorV(const wchar_t* format, UINT flags, HRESULT error, va_list args) {
+    CString text;
+    text.FormatV(format, args);
+    AppendErrorText(text, error);
+    return ShowComposed(text, IconFromError(flags, error));
+}
+
+CString LoadFormat(UINT stringId) {
+    CString format;
+    format.LoadString(LOWORD(stringId));
+    return format;
+}
+} // namespace
+
 int MessageBoxFormat(const wchar_t* format, UINT flags, ...) {
     va_list args;
     va_start(args, flags);
-    CString text;
-    text.FormatV(format, args);
+    int result = ShowFormattedV(format, flags, args);
     va_end(args);
-    return ShowComposed(text, flags);
+    return result;
 }
 
 int MessageBoxResource(UINT stringId, UINT flags, ...) {
-    CString format;
-    format.LoadString(LOWORD(stringId));
+    CString format = LoadFormat(stringId);
     va_list args;
     va_start(args, flags);
-    CString text;
-    text.FormatV(format, args);
+    int result = ShowFormattedV(format, flags, args);
     va_end(args);
-    return ShowComposed(text, flags);
+    return result;
 }
 
 int MessageBoxError(const wchar_t* format, UINT flags, HRESULT error, ...) {
+    // Taken first, before anything else can change the thread's last error.
     if (error == -1)
         error = HResultFromLastError();
     va_list args;
     va_start(args, error);
-    CString text;
-    text.FormatV(format, args);
+    int result = ShowErrorV(format, flags, error, args);
     va_end(args);
-    AppendErrorText(text, error);
-    return ShowComposed(text, IconFromError(flags, error));
+    return result;
 }
 
 int MessageBoxResourceError(UINT stringId, UINT flags, HRESULT error, ...) {
     if (error == -1)
         error = HResultFromLastError();
-    CString format;
-    format.LoadString(LOWORD(stringId));
+    CString format = LoadFormat(stringId);
     va_list args;
     va_start(args, error);
-    CString text;
-    text.FormatV(format, args);
+    int result = ShowErrorV(format, flags, error, args);
     va_end(args);
-    AppendErrorText(text, error);
-    return ShowComposed(text, IconFromError(flags, error));
+    return result;
 }
 
 void GetErrorText(HRESULT code, CString& text) {

@@ -13,7 +13,7 @@ using namespace testing_support;
 TEST(AboutPage, ShowsTheVersionAndCopyrightOfTheProgramsOwnResource) {
     std::wstring exe = MakeTempDir(L"corvane about") + L"\\corvane.exe";
     ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), exe.c_str(), FALSE));
-    VersionSpec version{10, 20, 3000, 45, VS_FF_PRERELEASE, L"Copyright (C) 2026 Us. All ours."};
+    VersionFields version{10, 20, 3000, 45, VS_FF_PRERELEASE, L"Copyright (C) 2026 Us. All ours."};
     ASSERT_TRUE(WriteVersionResource(exe, &version));
     CorvaneApp app;
     ASSERT_TRUE(app.Start(L"", nullptr, exe));

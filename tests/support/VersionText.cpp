@@ -33,11 +33,11 @@ std::string Text(const std::wstring& key, std::wstring text, bool terminated) {
 
 } // namespace
 
-bool WriteVersionResource(const std::wstring& file, const VersionSpec* spec) {
-    const VersionSpec none{};
-    const VersionSpec* v = spec ? spec : &none;
+bool WriteVersionResource(const std::wstring& file, const VersionFields* fields) {
+    const VersionFields none{};
+    const VersionFields* v = fields ? fields : &none;
     VS_FIXEDFILEINFO fixed = {};
-    fixed.dwSignature = spec ? VS_FFI_SIGNATURE : 0;
+    fixed.dwSignature = fields ? VS_FFI_SIGNATURE : 0;
     fixed.dwFileVersionMS = fixed.dwProductVersionMS = MAKELONG(v->minor, v->major);
     fixed.dwFileVersionLS = fixed.dwProductVersionLS = MAKELONG(v->revision, v->build);
     fixed.dwFileFlagsMask = VS_FFI_FILEFLAGSMASK;

@@ -8,7 +8,7 @@
 
 namespace testing_support {
 
-struct VersionSpec {
+struct VersionFields {
     WORD major, minor, build, revision;
     DWORD flags;             // VS_FF_PRERELEASE or 0
     std::wstring copyright;  // LegalCopyright; a "Comments" value follows it directly
@@ -16,8 +16,8 @@ struct VersionSpec {
     bool terminated = true;
 };
 
-// Replaces the file's version resource (English, United States) with spec's. Wine cannot remove
-// one: null writes a record with no valid signature, which readers must refuse.
-bool WriteVersionResource(const std::wstring& file, const VersionSpec* spec);
+// Replaces the file's version resource (English, United States) with the given fields. Wine cannot
+// remove one: null writes a record with no valid signature, which readers must refuse.
+bool WriteVersionResource(const std::wstring& file, const VersionFields* fields);
 
 } // namespace testing_support

@@ -81,9 +81,9 @@ TEST_F(CrashDump, WritesAReadableDumpNamedAfterTheProgramAndItsVersion) {
     std::wstring planted = MakeTempDir(L"corvane planted");
     ASSERT_TRUE(CopyFileW(BinPath(L"fakedbghelp.dll").c_str(), (planted + L"\\DbgHelp.dll").c_str(),
                           FALSE));
-    VersionSpec small{1, 2, 345, 6, 0, L""}, large{10, 11, 12345, 100, 0, L""};
+    VersionFields small{1, 2, 345, 6, 0, L""}, large{10, 11, 12345, 100, 0, L""};
     struct Case {
-        const VersionSpec* version; // null: a record the reader refuses, so no version piece
+        const VersionFields* version; // null: a record the reader refuses, so no version piece
         const wchar_t* piece;
     } cases[] = {{&small, L".102034506_64"}, {&large, L".101112345100_64"}, {nullptr, L""}};
     for (const Case& c : cases) {

@@ -13,7 +13,7 @@ using namespace testing_support;
 
 TEST(ModuleVersion, FormatsTheVersionAndCopyrightLinesOfAFile) {
     struct Case {
-        VersionSpec spec;
+        VersionFields fields;
         const wchar_t* version;
         const wchar_t* copyright;
     } cases[] = {
@@ -30,7 +30,7 @@ TEST(ModuleVersion, FormatsTheVersionAndCopyrightLinesOfAFile) {
     std::wstring file = MakeTempDir() + L"\\versioned.exe";
     for (const Case& c : cases) {
         ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), file.c_str(), FALSE));
-        ASSERT_TRUE(WriteVersionResource(file, &c.spec));
+        ASSERT_TRUE(WriteVersionResource(file, &c.fields));
         CAppVersionInfo info;
         ASSERT_TRUE(info.LoadFromFile(file.c_str())) << ToUtf8(c.version);
         CString line;
