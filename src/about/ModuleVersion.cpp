@@ -3,6 +3,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "../debugger/PathUtils.h"
 #include "../resources/resource.h"
 
 namespace {
@@ -67,15 +68,7 @@ bool CModuleVersion::LoadFromModule(const wchar_t* moduleName) {
     if (!module && moduleName)
         return false;
     wchar_t path[MAX_PATH];
-    DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-    if (length == 0)
-        return false;
-    if (length >= MAX_PATH) {
-        // A cut-off path would name another file.
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return false;
-    }
-    return LoadFromFile(path);
+    return GetModuleFullPath(module, path, MAX_PATH) && LoadFromFile(path);
 }
 
 CString CModuleVersion::QueryString(const wchar_t* key) const {

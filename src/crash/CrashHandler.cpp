@@ -62,13 +62,12 @@ bool BuildCrashDumpName(wchar_t* buffer, UINT capacity) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return false;
     }
-    DWORD length = GetModuleFileNameW(nullptr, buffer, capacity);
-    if (length == 0)
-        return false;
-    if (length >= capacity) {
+    if (!GetModuleFullPath(nullptr, buffer, capacity)) {
         // A cut-off path would put the dump somewhere else.
-        buffer[0] = 0;
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            buffer[0] = 0;
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        }
         return false;
     }
 

@@ -81,20 +81,23 @@ bool GetSystemPath(const wchar_t* name, CString& out) {
         out, [&](wchar_t* buffer, UINT capacity) { return GetSystemPath(name, buffer, capacity); });
 }
 
+bool GetModuleFullPath(HMODULE module, wchar_t* out, UINT capacity) {
+    DWORD length = GetModuleFileNameW(module, out, capacity);
+    if (length == 0)
+        return false;
+    if (length >= capacity) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return false;
+    }
+    return true;
+}
+
 bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity) {
     if (!PathIsRelativeW(name)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    DWORD length = GetModuleFileNameW(nullptr, out, capacity);
-    if (length == 0)
-        return false;
-    if (length >= capacity) {
-        // A cut-off own path would name another folder.
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return false;
-    }
-    if (!PathRemoveFileSpecW(out))
+    if (!GetModuleFullPath(nullptr, out, capacity) || !PathRemoveFileSpecW(out))
         return false;
     return PathAppendW(out, name) != FALSE;
 }

@@ -15,6 +15,9 @@ bool ExpandFullPath(const wchar_t* source, CString& out);
 // ERROR_INVALID_PARAMETER and leaves out untouched.
 bool GetSystemPath(const wchar_t* name, wchar_t* out, UINT capacity);
 bool GetSystemPath(const wchar_t* name, CString& out);
+// The full path of a loaded module (null: the program's own executable); a path that does not
+// fit fails with ERROR_INSUFFICIENT_BUFFER, since a cut-off path would name another file.
+bool GetModuleFullPath(HMODULE module, wchar_t* out, UINT capacity);
 // The name joined to the folder of the program's own executable.
 bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity);
 // A bare name from the system directory; any other name resolved by ExpandFullPath.
