@@ -249,9 +249,46 @@ TEST_F(CorvaneResources, PageTemplatesHoldTheirControls) {
 
 TEST_F(CorvaneResources, IconAndManifest) {
     HRSRC icon = FindResourceW(module, MAKEINTRESOURCEW(128), RT_GROUP_ICON);
-    EXPECT_NE(icon, nullptr);
+    ASSERT_NE(icon, nullptr);
     // The same compiled resources are linked into this test program: the icon loads.
     EXPECT_NE(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128)), nullptr);
+
+    // The group: the two 32 x 32 images in 2 and 16 colours first, then 32-bit images with alpha
+    // for the sizes Windows asks for (the 256 one stored as PNG). Each image must decode.
+    const BYTE* group = static_cast<const BYTE*>(LockResource(LoadResource(module, icon)));
+    WORD count;
+    memcpy(&count, group + 4, 2);
+    const struct {
+        int size;
+        WORD bits;
+    } images[] = {{32, 1}, {32, 4}, {16, 32}, {24, 32}, {32, 32}, {48, 32}, {256, 32}};
+    ASSERT_EQ(count, std::size(images));
+    for (size_t i = 0; i < std::size(images); ++i) {
+        SCOPED_TRACE(i);
+        const BYTE* entry = group + 6 + 14 * i; // GRPICONDIRENTRY, packed
+        WORD bits, id;
+        memcpy(&bits, entry + 6, 2);
+        memcpy(&id, entry + 12, 2);
+        EXPECT_EQ(entry[0] == 0 ? 256 : entry[0], images[i].size);
+        EXPECT_EQ(bits, images[i].bits);
+        HRSRC image = FindResourceW(module, MAKEINTRESOURCEW(id), RT_ICON);
+        ASSERT_NE(image, nullptr);
+        const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(module, image)));
+        DWORD bytes = SizeofResource(module, image);
+        if (images[i].size == 256) {
+            EXPECT_EQ(memcmp(data, "\x89PNG\r\n\x1a\n", 8), 0);
+        } else {
+            BITMAPINFOHEADER header;
+            memcpy(&header, data, sizeof header);
+            EXPECT_EQ(header.biWidth, images[i].size);
+            EXPECT_EQ(header.biHeight, 2 * images[i].size); // colour and mask
+            EXPECT_EQ(header.biBitCount, images[i].bits);
+        }
+        HICON decoded = CreateIconFromResourceEx(const_cast<BYTE*>(data), bytes, TRUE, 0x00030000,
+                                                 images[i].size, images[i].size, 0);
+        EXPECT_NE(decoded, nullptr);
+        DestroyIcon(decoded);
+    }
     HRSRC manifest = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_NE(manifest, nullptr);
     std::string text(static_cast<const char*>(LockResource(LoadResource(module, manifest))),
