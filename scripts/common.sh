@@ -21,8 +21,10 @@ install_missing_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing
 }
 
+# Builds the given targets, or everything when none are given.
 configure_and_build() {
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=MinSizeRel
-    cmake --build "$BUILD" -j"$(nproc)"
+    [ $# -gt 0 ] && set -- --target "$@"
+    cmake --build "$BUILD" -j"$(nproc)" "$@"
 }
