@@ -165,6 +165,8 @@ int wmain(int argc, wchar_t** argv) {
                "summed instead)\n");
     printf("median %11.1f  %10.1f  %12.0f  %11.0f\n", medianMs[0], medianMs[1], medianKiB[0],
            medianKiB[1]);
+    // Sorted by Median: on a busy machine the fastest start shows what the program can do.
+    printf("fastest%11.1f  %10.1f\n", ms[0][0], ms[1][0]);
     printf("start-up ratio (program / baseline): %.2f\n", medianMs[1] / medianMs[0]);
     printf("private memory ratio (program / baseline): %.2f\n",
            medianKiB[0] > 0 ? medianKiB[1] / medianKiB[0] : 0.0);
