@@ -1,7 +1,7 @@
-#include "AboutPage.h"
+#include "about/AboutPage.h"
 
-#include "../resources/resource.h"
-#include "ModuleVersion.h"
+#include "resources/resource.h"
+#include "about/AppVersionInfo.h"
 #include "version.h"
 
 CAboutPage::CAboutPage() : CPropertyPage(IDD_ABOUT) {}

@@ -2,9 +2,9 @@
 // executable's own version resource, and the link to the web site.
 #pragma once
 
-#include "../framework/Handle.h"
-#include "../framework/PropertyPage.h"
-#include "HyperLink.h"
+#include "base/Handle.h"
+#include "framework/PropertyPage.h"
+#include "framework/HyperLink.h"
 
 class CAboutPage : public CPropertyPage {
 public:

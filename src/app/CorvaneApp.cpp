@@ -1,9 +1,9 @@
-#include "CorvaneApp.h"
+#include "app/CorvaneApp.h"
 
 #include <commctrl.h>
 
-#include "../crash/CrashHandler.h"
-#include "CorvaneSheet.h"
+#include "crash/CrashHandler.h"
+#include "app/CorvaneSheet.h"
 
 CCorvaneApp theApp;
 

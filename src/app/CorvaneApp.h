@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../framework/WinApp.h"
+#include "framework/WinApp.h"
 
 class CCorvaneApp : public CWinApp {
 public:

@@ -2,11 +2,11 @@
 // and About pages.
 #pragma once
 
-#include "../about/AboutPage.h"
-#include "../debugger/DebuggerPage.h"
-#include "../framework/PropertySheet.h"
-#include "../wer/WerPage.h"
-#include "InstanceManager.h"
+#include "about/AboutPage.h"
+#include "debugger/DebuggerPage.h"
+#include "framework/PropertySheet.h"
+#include "wer/WerPage.h"
+#include "app/InstanceManager.h"
 
 class CCorvaneSheet : public CPropertySheet {
 public:

@@ -1,10 +1,10 @@
-#include "InstanceManager.h"
+#include "app/InstanceManager.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include "../privileges/MessageBoxes.h"
-#include "InstanceNotify.h"
+#include "base/Error.h"
+#include "app/InstanceNotify.h"
 
 namespace {
 const HRESULT kOutOfMemory = static_cast<HRESULT>(0x8007000E);

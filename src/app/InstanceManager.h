@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "../framework/String.h"
+#include "base/String.h"
 
 // The instance identifier of an executable file name (extension included, no folder): the
 // name upper-cased, each UTF-16 unit added after rotating the sum right by 13 bits.

@@ -1,15 +1,16 @@
-#include "CrashHandler.h"
+#include "crash/CrashHandler.h"
 
 #include <dbghelp.h>
 #include <stdio.h>
 #include <string.h>
 #include <wchar.h>
 
-#include "../about/ModuleVersion.h"
-#include "../debugger/PathUtils.h"
-#include "../framework/Handle.h"
-#include "../privileges/MessageBoxes.h"
-#include "../resources/resource.h"
+#include "base/ModuleVersion.h"
+#include "base/PathUtils.h"
+#include "base/Error.h"
+#include "base/Handle.h"
+#include "framework/MessageBoxes.h"
+#include "resources/resource.h"
 
 namespace {
 // Only the header's types are used: the library is loaded at the crash, never linked.

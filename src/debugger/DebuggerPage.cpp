@@ -1,14 +1,14 @@
-#include "DebuggerPage.h"
+#include "debugger/DebuggerPage.h"
 
 #include <commdlg.h>
 #include <shlwapi.h>
 
-#include "../framework/WinApp.h"
-#include "../privileges/Elevation.h"
-#include "../privileges/MessageBoxes.h"
-#include "../resources/resource.h"
-#include "DebuggerEntry.h"
-#include "PathUtils.h"
+#include "framework/WinApp.h"
+#include "privileges/Elevation.h"
+#include "framework/MessageBoxes.h"
+#include "resources/resource.h"
+#include "debugger/AeDebug.h"
+#include "base/PathUtils.h"
 
 CDebuggerPage::CDebuggerPage() : CPropertyPage(IDD_DEBUGGER) {}
 
@@ -46,10 +46,12 @@ const CPropertyPage::CommandEntry* CDebuggerPage::GetCommandTable(int* count) co
 BOOL CDebuggerPage::OnInitDialog() {
     CPropertyPage::OnInitDialog();
 
-    bool shown = m_debuggers.Fill() != FALSE;
+    CSimpleArray<CDebuggerEntry> catalogue;
+    bool shown = LoadDebuggerCatalogue(catalogue);
     if (shown) {
+        m_debuggers.Fill(catalogue);
         CDebuggerEntry stored;
-        if (stored.Read()) {
+        if (ReadAeDebug(stored)) {
             // The stored values as they are, whichever catalogue entry matches their path.
             m_debuggers.SelectByPath(stored);
             ShowEntry(stored);
@@ -58,6 +60,7 @@ BOOL CDebuggerPage::OnInitDialog() {
             OnShowSelection();
         }
     } else {
+        MessageBoxResource(IDS_OUT_OF_MEMORY, MB_ICONERROR);
         m_debuggers.EnableWindow(FALSE);
     }
 
@@ -73,14 +76,14 @@ BOOL CDebuggerPage::OnInitDialog() {
 }
 
 void CDebuggerPage::ShowEntry(const CDebuggerEntry& entry) {
-    BOOL some = !entry.IsNone();
+    bool some = !entry.IsNone();
     m_parameters.EnableWindow(some);
     m_autoStart.EnableWindow(some);
     m_default.EnableWindow(some);
     m_configure.EnableWindow(entry.IsConfigurable());
     m_browse.EnableWindow(entry.IsCustom());
 
-    m_strPath = entry.GetPath(FALSE);
+    m_strPath = entry.GetPath();
     m_strParameters = entry.GetParameters();
     m_bAutoStart = entry.IsAutoStart();
     UpdateData(FALSE);
@@ -178,7 +181,7 @@ BOOL CDebuggerPage::OnApply() {
     if (!RequireElevation(IDS_ELEVATION_PROMPT))
         return FALSE;
 
-    if (entry.Write()) {
+    if (WriteAeDebug(entry)) {
         SetModified(FALSE);
         MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
     } else {

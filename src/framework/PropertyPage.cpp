@@ -1,6 +1,6 @@
-#include "PropertyPage.h"
+#include "framework/PropertyPage.h"
 
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
     if (control.m_hWnd)

@@ -7,8 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "Array.h"
-#include "Wnd.h"
+#include "base/Array.h"
+#include "framework/Wnd.h"
 
 class CPropertyPage;
 

@@ -1,9 +1,9 @@
-#include "PropertySheet.h"
+#include "framework/PropertySheet.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 namespace {
 // The sheet being shown: the system's sheet callback has no room for a pointer of ours.

@@ -5,9 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "Array.h"
-#include "PropertyPage.h"
-#include "Wnd.h"
+#include "base/Array.h"
+#include "framework/PropertyPage.h"
+#include "framework/Wnd.h"
 
 class CPropertySheet : public CWnd {
 public:

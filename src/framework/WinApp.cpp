@@ -1,10 +1,9 @@
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
 namespace {
 CWinApp* g_app = nullptr;
-HINSTANCE g_resourceHandle = nullptr;
 } // namespace
 
 CWinApp::CWinApp() {
@@ -18,16 +17,12 @@ CWinApp::~CWinApp() {
 
 BOOL CWinApp::InitInstance() {
     // Resources live in the executable itself; there are no satellite resource modules.
-    g_resourceHandle = m_hInstance;
+    AfxSetResourceHandle(m_hInstance);
     return TRUE;
 }
 
 CWinApp* AfxGetApp() {
     return g_app;
-}
-
-HINSTANCE AfxGetResourceHandle() {
-    return g_resourceHandle ? g_resourceHandle : GetModuleHandleW(nullptr);
 }
 
 HWND AfxGetMainHwnd() {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "base/ResourceModule.h"
+
 class CWnd;
 
 class CWinApp {
@@ -22,5 +24,4 @@ public:
 };
 
 CWinApp* AfxGetApp();
-HINSTANCE AfxGetResourceHandle();
 HWND AfxGetMainHwnd();

@@ -1,5 +1,5 @@
 // The entry point: everything the program does happens in its application object's start-up.
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CWinApp* app = AfxGetApp();

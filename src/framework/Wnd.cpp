@@ -1,4 +1,4 @@
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
 #include <commctrl.h>
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "String.h"
+#include "base/String.h"
 
 class CWnd {
 public:

@@ -1,8 +1,8 @@
-#include "Elevation.h"
+#include "privileges/Elevation.h"
 
 #include <shellapi.h>
 
-#include "MessageBoxes.h"
+#include "framework/MessageBoxes.h"
 
 namespace {
 // Clean-up on the way out must not hide the first failure from the caller.

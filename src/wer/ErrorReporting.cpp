@@ -1,6 +1,6 @@
-#include "ErrorReporting.h"
+#include "wer/ErrorReporting.h"
 
-#include "../debugger/RegistryKey.h"
+#include "base/RegistryKey.h"
 
 const wchar_t kErrorReportingKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
 const wchar_t kErrorReportingConsentKey[] =

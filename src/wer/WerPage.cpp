@@ -1,11 +1,11 @@
-#include "WerPage.h"
+#include "wer/WerPage.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "../debugger/PathUtils.h"
-#include "../resources/resource.h"
-#include "ErrorReporting.h"
+#include "base/PathUtils.h"
+#include "resources/resource.h"
+#include "wer/ErrorReporting.h"
 
 namespace {
 const wchar_t kDisabled[] = L"Disabled";

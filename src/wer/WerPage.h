@@ -2,7 +2,7 @@
 // page takes no part in the sheet's Apply, OK or Cancel and never marks itself changed.
 #pragma once
 
-#include "../framework/PropertyPage.h"
+#include "framework/PropertyPage.h"
 
 class CWerPage : public CPropertyPage {
 public:

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "../framework/String.h"
+#include "base/String.h"
 
 class CModuleVersion : public VS_FIXEDFILEINFO {
 public:
@@ -33,20 +33,4 @@ public:
         WORD language;
         WORD codePage;
     } translation;
-};
-
-// The running executable's version resource, read once on construction.
-class CAppVersionInfo : public CModuleVersion {
-public:
-    CAppVersionInfo();
-    ~CAppVersionInfo() override;
-
-    // False (with the stored failure as the thread's last error) when the read failed.
-    bool IsLoaded() const;
-    // "Version 3.4 (Build 56.7), 64-bit." and the like.
-    bool FormatVersionText(CString& out, bool appendWordSize) const;
-    // The first sentence of LegalCopyright, without its full stop.
-    bool FormatCopyrightText(CString& out) const;
-
-    DWORD loadError = 0;
 };

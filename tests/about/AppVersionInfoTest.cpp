@@ -5,13 +5,13 @@
 
 #include <string>
 
-#include "about/ModuleVersion.h"
+#include "about/AppVersionInfo.h"
 #include "support/TestSupport.h"
 #include "support/VersionText.h"
 
 using namespace testing_support;
 
-TEST(ModuleVersion, FormatsTheVersionAndCopyrightLinesOfAFile) {
+TEST(AppVersionInfo, FormatsTheVersionAndCopyrightLinesOfAFile) {
     struct Case {
         VersionFields fields;
         const wchar_t* version;

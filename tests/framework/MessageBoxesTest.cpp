@@ -9,7 +9,7 @@
 #include <thread>
 #include <tuple>
 
-#include "privileges/MessageBoxes.h"
+#include "framework/MessageBoxes.h"
 #include "resources/resource.h"
 #include "support/TestSupport.h"
 

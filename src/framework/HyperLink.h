@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "../framework/Handle.h"
-#include "../framework/Wnd.h"
+#include "base/Handle.h"
+#include "framework/Wnd.h"
 
 class CHyperLink : public CStatic {
 public:

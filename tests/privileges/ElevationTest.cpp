@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "privileges/Elevation.h"
-#include "privileges/MessageBoxes.h"
+#include "framework/MessageBoxes.h"
 #include "resources/resource.h"
 #include "support/GuiDriver.h"
 

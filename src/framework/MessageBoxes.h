@@ -1,10 +1,11 @@
-// The program's message boxes and the display text of failure codes. Every box is modal, owned
+// The program's message boxes. Every box is modal, owned
 // by the sheet (or the pop-up last active over it) and captioned with the application title.
 #pragma once
 
 #include <windows.h>
 
-#include "../framework/String.h"
+#include "base/Error.h"
+#include "base/String.h"
 
 // A flag of the program's own: the User Account Control shield on the box's affirmative button.
 // It never reaches MessageBoxW.
@@ -17,14 +18,6 @@ int MessageBoxResource(UINT stringId, UINT flags, ...);
 // system's description of a failure code is appended. error == -1 takes the thread's last error.
 int MessageBoxError(const wchar_t* format, UINT flags, HRESULT error, ...);
 int MessageBoxResourceError(UINT stringId, UINT flags, HRESULT error, ...);
-
-// The display description of a failure code, or the empty text.
-void GetErrorText(HRESULT code, CString& text);
-bool FormatSystemMessage(DWORD id, HMODULE module, CString& text);
-// The program's own descriptions; it has none.
-bool GetCustomErrorText(HRESULT code, CString& text);
-// The thread's last error as a failure code (0x8007xxxx), or itself when 0 or already negative.
-HRESULT HResultFromLastError();
 
 // The shield hook while a shielded box is up; null otherwise. For tests of its lifecycle.
 HHOOK GetShieldHook();

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "../framework/String.h"
+#include "base/String.h"
 
 // Expands %NAME% references; a text with neither drive nor UNC prefix is joined below the
 // current directory.
@@ -15,6 +15,10 @@ bool ExpandFullPath(const wchar_t* source, CString& out);
 // ERROR_INVALID_PARAMETER and leaves out untouched.
 bool GetSystemPath(const wchar_t* name, wchar_t* out, UINT capacity);
 bool GetSystemPath(const wchar_t* name, CString& out);
+// A bare file name (no drive or folder) joined to the system directory; any other text resolved
+// by ExpandFullPath.
+bool ResolveExecutablePath(const wchar_t* text, wchar_t* out, UINT capacity);
+bool ResolveExecutablePath(const wchar_t* text, CString& out);
 // The full path of a loaded module (null: the program's own executable); a path that does not
 // fit fails with ERROR_INSUFFICIENT_BUFFER, since a cut-off path would name another file.
 bool GetModuleFullPath(HMODULE module, wchar_t* out, UINT capacity);

@@ -1,4 +1,4 @@
-#include "RegistryKey.h"
+#include "base/RegistryKey.h"
 
 LONG CRegistryKey::Open(HKEY root, const wchar_t* subKey, REGSAM access) {
     HKEY key = nullptr;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "debugger/PathUtils.h"
+#include "base/PathUtils.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;

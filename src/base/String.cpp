@@ -1,4 +1,4 @@
-#include "String.h"
+#include "base/String.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -6,7 +6,7 @@
 #include <wchar.h>
 #include <wctype.h>
 
-#include "WinApp.h"
+#include "base/ResourceModule.h"
 
 CString::CString(const wchar_t* text) {
     if (text)

@@ -1,4 +1,4 @@
-#include "PathUtils.h"
+#include "base/PathUtils.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
@@ -81,6 +81,17 @@ bool GetSystemPath(const wchar_t* name, CString& out) {
         out, [&](wchar_t* buffer, UINT capacity) { return GetSystemPath(name, buffer, capacity); });
 }
 
+bool ResolveExecutablePath(const wchar_t* text, wchar_t* out, UINT capacity) {
+    return PathIsFileSpecW(text) ? GetSystemPath(text, out, capacity)
+                                 : ExpandFullPath(text, out, capacity);
+}
+
+bool ResolveExecutablePath(const wchar_t* text, CString& out) {
+    return ResolveInto(out, [&](wchar_t* buffer, UINT capacity) {
+        return ResolveExecutablePath(text, buffer, capacity);
+    });
+}
+
 bool GetModuleFullPath(HMODULE module, wchar_t* out, UINT capacity) {
     DWORD length = GetModuleFileNameW(module, out, capacity);
     if (length == 0)
@@ -104,13 +115,8 @@ bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity) {
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
     wchar_t path[MAX_PATH];
-    if (PathIsFileSpecW(name)) {
-        UINT length = GetSystemDirectoryW(path, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH || !PathAppendW(path, name))
-            return nullptr;
-    } else if (!ExpandFullPath(name, path, MAX_PATH)) {
+    if (!ResolveExecutablePath(name, path, MAX_PATH))
         return nullptr;
-    }
     return LoadLibraryExW(path, nullptr, 0);
 }
 

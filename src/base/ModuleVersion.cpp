@@ -1,10 +1,9 @@
-#include "ModuleVersion.h"
+#include "base/ModuleVersion.h"
 
 #include <string.h>
 #include <wchar.h>
 
-#include "../debugger/PathUtils.h"
-#include "../resources/resource.h"
+#include "base/PathUtils.h"
 
 namespace {
 constexpr WORD kDefaultLanguage = 0x0409; // English (United States): the usual resource language
@@ -87,56 +86,4 @@ CString CModuleVersion::QueryString(const wchar_t* key) const {
         result.Assign(text, static_cast<int>(wcsnlen(text, length)));
     }
     return result;
-}
-
-CAppVersionInfo::CAppVersionInfo() {
-    if (!LoadFromModule(nullptr)) {
-        loadError = GetLastError();
-        // A failure must never count as loaded, even one that set no error of its own.
-        if (loadError == 0)
-            loadError = ERROR_INVALID_DATA;
-    }
-}
-
-CAppVersionInfo::~CAppVersionInfo() = default;
-
-bool CAppVersionInfo::IsLoaded() const {
-    if (loadError != 0) {
-        SetLastError(loadError);
-        return false;
-    }
-    return true;
-}
-
-bool CAppVersionInfo::FormatVersionText(CString& out, bool appendWordSize) const {
-    if (!IsLoaded())
-        return false;
-    CString format;
-    format.LoadString(IDS_VERSION_PARTS);
-    CString parts;
-    parts.Format(format, GetMajor(), GetMinor(), GetBuild(), GetRevision());
-    if (IsPrerelease())
-        parts += L" [BETA]";
-    if (appendWordSize) {
-        CString wordSize;
-        wordSize.LoadString(IDS_WORD_SIZE);
-        parts += L", ";
-        parts += wordSize;
-        parts += L".";
-    }
-    format.LoadString(IDS_VERSION_LINE);
-    out.Format(format, parts.GetString());
-    return true;
-}
-
-bool CAppVersionInfo::FormatCopyrightText(CString& out) const {
-    if (!IsLoaded())
-        return false;
-    CString copyright = QueryString(L"LegalCopyright");
-    const wchar_t* text = copyright.GetString();
-    while (*text == L'.')
-        ++text;
-    const wchar_t* end = wcschr(text, L'.');
-    out.Assign(text, end ? static_cast<int>(end - text) : static_cast<int>(wcslen(text)));
-    return true;
 }

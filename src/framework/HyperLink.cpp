@@ -1,4 +1,4 @@
-#include "HyperLink.h"
+#include "framework/HyperLink.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

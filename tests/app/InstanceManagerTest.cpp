@@ -1,4 +1,5 @@
-// One instance per session and file name: later starts hand over to the first, "runas" takes
+// The single-instance guard: the identifier of a file name and the mutex name made from it, and
+// the real corvane.exe started many times: later starts hand over to the first, "runas" takes
 // over, a copy under another name runs beside, and a crowd of starts leaves one.
 #include <gtest/gtest.h>
 
@@ -6,9 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "app/InstanceManager.h"
 #include "support/GuiDriver.h"
 
 using namespace testing_support;
+
+TEST(InstanceId, HashOfTheUpperCasedFileNameNamesTheMutex) {
+    EXPECT_EQ(ComputeInstanceId(L"A"), 0x00000041u);
+    EXPECT_EQ(ComputeInstanceId(L"ABC"), 0x02101083u);
+    EXPECT_EQ(ComputeInstanceId(L"ABC.EXE"), 0x5FC841A6u);
+    CString name;
+    ASSERT_TRUE(FormatInstanceMutexName(false, ComputeInstanceId(L"abc.exe"), name));
+    EXPECT_STREQ(name.GetString(), L"Local\\ZKWInstance.5FC841A6");
+}
 
 TEST(SingleInstance, LaterStartsActivateTheFirstUntilRunasTakesOver) {
     CorvaneApp first;
