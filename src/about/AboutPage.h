@@ -12,7 +12,7 @@ public:
     ~CAboutPage() override;
 
 protected:
-    BOOL OnInitDialog() override;
+    bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
 
 private:
@@ -20,5 +20,5 @@ private:
     CStatic m_title;
     CStatic m_version;
     CStatic m_copyright;
-    CFontHandle titleFont;
+    CFontHandle m_titleFont;
 };

@@ -6,18 +6,16 @@
 
 CAppVersionInfo::CAppVersionInfo() {
     if (!LoadFromModule(nullptr)) {
-        loadError = GetLastError();
+        m_loadError = GetLastError();
         // A failure must never count as loaded, even one that set no error of its own.
-        if (loadError == 0)
-            loadError = ERROR_INVALID_DATA;
+        if (m_loadError == 0)
+            m_loadError = ERROR_INVALID_DATA;
     }
 }
 
-CAppVersionInfo::~CAppVersionInfo() = default;
-
 bool CAppVersionInfo::IsLoaded() const {
-    if (loadError != 0) {
-        SetLastError(loadError);
+    if (m_loadError != 0) {
+        SetLastError(m_loadError);
         return false;
     }
     return true;

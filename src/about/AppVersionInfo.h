@@ -10,7 +10,6 @@
 class CAppVersionInfo : public CModuleVersion {
 public:
     CAppVersionInfo();
-    ~CAppVersionInfo() override;
 
     // False (with the stored failure as the thread's last error) when the read failed.
     bool IsLoaded() const;
@@ -19,5 +18,7 @@ public:
     // The first sentence of LegalCopyright, without its full stop.
     bool FormatCopyrightText(CString& out) const;
 
-    DWORD loadError = 0;
+private:
+    // 0 when reading the running executable succeeded, else the last error of the failed read.
+    DWORD m_loadError = 0;
 };

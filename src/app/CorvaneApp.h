@@ -4,5 +4,5 @@
 
 class CCorvaneApp : public CWinApp {
 public:
-    BOOL InitInstance() override;
+    bool InitInstance() override;
 };

@@ -3,24 +3,25 @@
 #pragma once
 
 #include "about/AboutPage.h"
+#include "app/InstanceManager.h"
 #include "debugger/DebuggerPage.h"
 #include "framework/PropertySheet.h"
 #include "wer/WerPage.h"
-#include "app/InstanceManager.h"
 
 class CCorvaneSheet : public CPropertySheet {
 public:
     explicit CCorvaneSheet(HWND parent = nullptr, UINT startPage = 0);
     ~CCorvaneSheet() override;
 
-    // Answers the instance-notify message of another instance of the program.
-    void OnInstanceNotify(WPARAM code, DWORD id);
+    // Answers the instance-notify message of another instance of the program: wParam is the
+    // code, lParam the sender's instance identifier.
+    void OnInstanceNotify(CMessage& message);
     CInstanceManager& GetInstanceManager() { return m_instanceManager; }
 
 protected:
     void OnPreCreate(DLGTEMPLATE* dialogTemplate) override;
     void OnInitialized() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    MessageTable GetMessageTable() const override;
 
 private:
     CDebuggerPage m_debuggerPage;
@@ -28,5 +29,5 @@ private:
     CAboutPage m_aboutPage;
     // Declared after the pages so that it goes first, releasing the mutex.
     CInstanceManager m_instanceManager;
-    HICON m_hIcon;
+    HICON m_icon;
 };

@@ -1,6 +1,8 @@
 // A small growable array of values, for the same reason as CString: no standard containers.
 #pragma once
 
+#include <windows.h>
+
 #include <new>
 #include <stdlib.h>
 
@@ -17,13 +19,15 @@ public:
     T* begin() { return m_items; }
     T* end() { return m_items + m_count; }
 
-    // Appends a copy; false when memory ran out (the array is then unchanged).
+    // Appends a copy; false (ERROR_NOT_ENOUGH_MEMORY) when memory ran out, the array unchanged.
     bool Add(const T& item) {
         if (m_count == m_capacity) {
             int capacity = m_capacity ? m_capacity * 2 : 4;
             T* items = static_cast<T*>(malloc(sizeof(T) * capacity));
-            if (!items)
+            if (!items) {
+                SetLastError(ERROR_NOT_ENOUGH_MEMORY);
                 return false;
+            }
             for (int i = 0; i < m_count; ++i) {
                 new (&items[i]) T(static_cast<T&&>(m_items[i]));
                 m_items[i].~T();

@@ -1,134 +1,75 @@
-// One RAII owner for every kind of handle the program uses. Closing keeps the thread's last
-// error, so a caller that cleans up on the way out still sees the first cause of a failure.
+// The one owner of everything the program must give back to the system: handles, keys, hooks,
+// SIDs, memory blocks, GDI objects, windows. A type is its value type, the function that frees it
+// and the value that means "nothing held". Freeing keeps the thread's last error, so a caller that
+// cleans up on the way out still sees the first cause of a failure. This is the only file that
+// calls the freeing functions.
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
-template <class Traits> class CHandle {
+template <class T, auto Close, INT_PTR Invalid = 0> class CUniqueAny {
 public:
-    using Type = typename Traits::Type;
-
-    CHandle() = default;
-    explicit CHandle(Type handle) : m_handle(handle) {}
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    CHandle(CHandle&& other) noexcept : m_handle(other.Detach()) {}
-    CHandle& operator=(CHandle&& other) noexcept {
+    constexpr CUniqueAny() = default;
+    explicit CUniqueAny(T value) : m_value(value) {}
+    CUniqueAny(const CUniqueAny&) = delete;
+    CUniqueAny& operator=(const CUniqueAny&) = delete;
+    CUniqueAny(CUniqueAny&& other) noexcept : m_value(other.Detach()) {}
+    CUniqueAny& operator=(CUniqueAny&& other) noexcept {
         if (this != &other)
             Reset(other.Detach());
         return *this;
     }
-    ~CHandle() { Reset(); }
+    ~CUniqueAny() { Reset(); }
 
-    Type Get() const { return m_handle; }
-    operator Type() const { return m_handle; }
-    bool IsValid() const { return m_handle != Traits::Invalid(); }
+    T Get() const { return m_value; }
+    bool IsValid() const { return m_value != InvalidValue(); }
     explicit operator bool() const { return IsValid(); }
 
-    // The address of the stored handle, for calls that return a handle through a parameter.
-    Type* Put() {
+    // Frees what is held; then the address of the empty value, for calls that return a new value
+    // through a parameter.
+    T* Put() {
         Reset();
-        return &m_handle;
+        return &m_value;
     }
-    Type Detach() {
-        Type handle = m_handle;
-        m_handle = Traits::Invalid();
-        return handle;
+    // Gives up ownership without freeing.
+    T Detach() {
+        T value = m_value;
+        m_value = InvalidValue();
+        return value;
     }
-    void Reset(Type handle = Traits::Invalid()) {
-        if (m_handle != Traits::Invalid()) {
+    // Frees what is held and takes the new value.
+    void Reset(T value = InvalidValue()) {
+        if (IsValid()) {
             DWORD error = GetLastError();
-            Traits::Close(m_handle);
+            Close(m_value);
             SetLastError(error);
         }
-        m_handle = handle;
+        m_value = value;
     }
 
 private:
-    Type m_handle = Traits::Invalid();
+    static constexpr T InvalidValue() {
+        if constexpr (Invalid == 0)
+            return T(); // constant, so that a global owner needs no start-up code
+        else
+            return reinterpret_cast<T>(Invalid);
+    }
+
+    T m_value = InvalidValue();
 };
 
-struct CKernelHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { CloseHandle(handle); }
-};
+inline void FreeProcessHeapBlock(void* block) {
+    HeapFree(GetProcessHeap(), 0, block);
+}
 
-struct CModuleHandleTraits {
-    using Type = HMODULE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { FreeLibrary(handle); }
-};
-
-struct CIconHandleTraits {
-    using Type = HICON;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { DestroyIcon(handle); }
-};
-
-struct CCursorHandleTraits {
-    using Type = HCURSOR;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { DestroyCursor(handle); }
-};
-
-struct CHookHandleTraits {
-    using Type = HHOOK;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { UnhookWindowsHookEx(handle); }
-};
-
-struct CWindowHandleTraits {
-    using Type = HWND;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { DestroyWindow(handle); }
-};
-
-struct CFileHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type handle) { CloseHandle(handle); }
-};
-
-struct CRegKeyTraits {
-    using Type = HKEY;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { RegCloseKey(handle); }
-};
-
-struct CGdiObjectTraits {
-    using Type = HGDIOBJ;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { DeleteObject(handle); }
-};
-
-struct CFontTraits {
-    using Type = HFONT;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { DeleteObject(handle); }
-};
-
-struct CLocalMemoryTraits {
-    using Type = HLOCAL;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { LocalFree(handle); }
-};
-
-struct CSidTraits {
-    using Type = PSID;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { FreeSid(handle); }
-};
-
-using CKernelHandle = CHandle<CKernelHandleTraits>;
-using CFileHandle = CHandle<CFileHandleTraits>;
-using CModuleHandle = CHandle<CModuleHandleTraits>;
-using CIconHandle = CHandle<CIconHandleTraits>;
-using CCursorHandle = CHandle<CCursorHandleTraits>;
-using CHookHandle = CHandle<CHookHandleTraits>;
-using CWindowHandle = CHandle<CWindowHandleTraits>;
-using CRegKeyHandle = CHandle<CRegKeyTraits>;
-using CFontHandle = CHandle<CFontTraits>;
-using CLocalMemory = CHandle<CLocalMemoryTraits>;
-using CSidHandle = CHandle<CSidTraits>;
+using CKernelHandle = CUniqueAny<HANDLE, CloseHandle>;
+using CFileHandle = CUniqueAny<HANDLE, CloseHandle, -1>; // INVALID_HANDLE_VALUE
+using CRegKeyHandle = CUniqueAny<HKEY, RegCloseKey>;
+using CModuleHandle = CUniqueAny<HMODULE, FreeLibrary>;
+using CHookHandle = CUniqueAny<HHOOK, UnhookWindowsHookEx>;
+using CSidHandle = CUniqueAny<PSID, FreeSid>;
+using CCursorHandle = CUniqueAny<HCURSOR, DestroyCursor>;
+using CFontHandle = CUniqueAny<HFONT, DeleteObject>;
+using CWindowHandle = CUniqueAny<HWND, DestroyWindow>;
+template <class T> using CLocalMemory = CUniqueAny<T*, LocalFree>;
+template <class T> using CHeapMemory = CUniqueAny<T*, FreeProcessHeapBlock>;

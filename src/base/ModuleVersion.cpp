@@ -11,36 +11,27 @@ constexpr WORD kDefaultCodePage = 0x04E4; // Windows-1252
 } // namespace
 
 CModuleVersion::CModuleVersion()
-    : VS_FIXEDFILEINFO(), translation{kDefaultLanguage, kDefaultCodePage} {}
-
-CModuleVersion::~CModuleVersion() {
-    if (versionData)
-        HeapFree(GetProcessHeap(), 0, versionData);
-}
+    : VS_FIXEDFILEINFO(), m_translation{kDefaultLanguage, kDefaultCodePage} {}
 
 bool CModuleVersion::LoadFromFile(const wchar_t* fileName) {
-    translation.codePage = kDefaultCodePage;
+    m_translation.codePage = kDefaultCodePage;
     *static_cast<VS_FIXEDFILEINFO*>(this) = VS_FIXEDFILEINFO();
 
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeW(fileName, &handle);
     if (size == 0)
         return false;
-    if (versionData) {
-        HeapFree(GetProcessHeap(), 0, versionData);
-        versionData = nullptr;
-    }
-    versionData = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, size));
-    if (!versionData) {
+    m_versionData.Reset(static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, size)));
+    if (!m_versionData) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
-    if (!GetFileVersionInfoW(fileName, 0, size, versionData))
+    if (!GetFileVersionInfoW(fileName, 0, size, m_versionData.Get()))
         return false;
 
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(versionData, L"\\", &value, &length))
+    if (!VerQueryValueW(m_versionData.Get(), L"\\", &value, &length))
         return false;
     if (!value || length < sizeof(VS_FIXEDFILEINFO)) {
         SetLastError(ERROR_INVALID_DATA);
@@ -48,11 +39,11 @@ bool CModuleVersion::LoadFromFile(const wchar_t* fileName) {
     }
     memcpy(static_cast<VS_FIXEDFILEINFO*>(this), value, sizeof(VS_FIXEDFILEINFO));
 
-    if (VerQueryValueW(versionData, L"\\VarFileInfo\\Translation", &value, &length) && value &&
-        length >= 4) {
+    if (VerQueryValueW(m_versionData.Get(), L"\\VarFileInfo\\Translation", &value, &length) &&
+        value && length >= 4) {
         const WORD* pair = static_cast<const WORD*>(value);
-        translation.language = pair[0];
-        translation.codePage = pair[1];
+        m_translation.language = pair[0];
+        m_translation.codePage = pair[1];
     }
     if (dwSignature != VS_FFI_SIGNATURE) {
         // Not a version resource after all; say so rather than leave a stale error behind.
@@ -72,15 +63,15 @@ bool CModuleVersion::LoadFromModule(const wchar_t* moduleName) {
 
 CString CModuleVersion::QueryString(const wchar_t* key) const {
     CString result;
-    if (!versionData)
+    if (!m_versionData)
         return result;
     CString subBlock;
-    if (!subBlock.Format(L"\\StringFileInfo\\%04x%04x\\%s", translation.language,
-                         translation.codePage, key))
+    if (!subBlock.Format(L"\\StringFileInfo\\%04x%04x\\%s", m_translation.language,
+                         m_translation.codePage, key))
         return result;
     void* value = nullptr;
     UINT length = 0;
-    if (VerQueryValueW(versionData, subBlock, &value, &length) && value) {
+    if (VerQueryValueW(m_versionData.Get(), subBlock, &value, &length) && value) {
         // A malformed resource may leave out the terminator: never read past the value.
         const wchar_t* text = static_cast<const wchar_t*>(value);
         result.Assign(text, static_cast<int>(wcsnlen(text, length)));

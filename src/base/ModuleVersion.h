@@ -1,10 +1,10 @@
 // Reading a file's version resource: the fixed file information (the four-part file version and
-// the file flags) and string values such as LegalCopyright, and the version and copyright lines
-// that the About page shows for the running executable.
+// the file flags) and string values such as LegalCopyright.
 #pragma once
 
 #include <windows.h>
 
+#include "base/Handle.h"
 #include "base/String.h"
 
 class CModuleVersion : public VS_FIXEDFILEINFO {
@@ -12,7 +12,6 @@ public:
     CModuleVersion();
     CModuleVersion(const CModuleVersion&) = delete;
     CModuleVersion& operator=(const CModuleVersion&) = delete;
-    virtual ~CModuleVersion();
 
     // Reads the version resource of the file at a full path. False when the file has none or it
     // cannot be read; the thread's last error then says why.
@@ -28,9 +27,12 @@ public:
     WORD GetRevision() const { return LOWORD(dwFileVersionLS); }
     bool IsPrerelease() const { return (dwFileFlags & VS_FF_PRERELEASE) != 0; }
 
-    BYTE* versionData = nullptr;
+private:
+    // The whole version resource, as the last load read it.
+    CHeapMemory<BYTE> m_versionData;
+    // Language and code page of the string table that QueryString reads.
     struct {
         WORD language;
         WORD codePage;
-    } translation;
+    } m_translation;
 };

@@ -11,10 +11,8 @@ template <class Resolve> bool ResolveInto(CString& out, Resolve resolve) {
     CString result;
     // Room for MAX_PATH characters plus the terminator.
     wchar_t* buffer = result.GetBuffer(MAX_PATH);
-    if (!buffer) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    if (!buffer)
         return false;
-    }
     buffer[0] = 0;
     if (!resolve(buffer, kGrowableCapacity))
         return false; // the caller's string keeps its previous value
@@ -116,13 +114,6 @@ bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity) {
 HMODULE LoadSystemLibrary(const wchar_t* name) {
     wchar_t path[MAX_PATH];
     if (!ResolveExecutablePath(name, path, MAX_PATH))
-        return nullptr;
-    return LoadLibraryExW(path, nullptr, 0);
-}
-
-HMODULE LoadLibraryFullPath(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    if (!ExpandFullPath(name, path, MAX_PATH))
         return nullptr;
     return LoadLibraryExW(path, nullptr, 0);
 }

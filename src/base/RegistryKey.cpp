@@ -5,17 +5,8 @@ LONG CRegistryKey::Open(HKEY root, const wchar_t* subKey, REGSAM access) {
     LONG error = RegOpenKeyExW(root, subKey, 0, access, &key);
     if (error != ERROR_SUCCESS)
         return error;
-    Close();
-    m_hKey = key;
+    m_key.Reset(key);
     return ERROR_SUCCESS;
-}
-
-LONG CRegistryKey::Close() {
-    if (!m_hKey)
-        return ERROR_SUCCESS;
-    LONG error = RegCloseKey(m_hKey);
-    m_hKey = nullptr;
-    return error;
 }
 
 LONG CRegistryKey::ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count) {
@@ -23,8 +14,8 @@ LONG CRegistryKey::ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count
     DWORD bytes = count * sizeof(wchar_t);
     DWORD type = REG_NONE;
     count = 0;
-    LONG error =
-        RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
+    LONG error = RegQueryValueExW(m_key.Get(), name, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(buffer), &bytes);
     if (error != ERROR_SUCCESS)
         return error;
     if (type != REG_SZ && type != REG_EXPAND_SZ)
@@ -46,20 +37,20 @@ LONG CRegistryKey::WriteString(const wchar_t* name, const wchar_t* text, DWORD t
     if (!text)
         return ERROR_INVALID_DATA;
     DWORD bytes = (lstrlenW(text) + 1) * sizeof(wchar_t);
-    return RegSetValueExW(m_hKey, name, 0, type, reinterpret_cast<const BYTE*>(text), bytes);
+    return RegSetValueExW(m_key.Get(), name, 0, type, reinterpret_cast<const BYTE*>(text), bytes);
 }
 
 LONG CRegistryKey::ReadDword(const wchar_t* name, DWORD& value) {
     DWORD bytes = sizeof(value);
     DWORD type = REG_NONE;
-    LONG error =
-        RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes);
+    LONG error = RegQueryValueExW(m_key.Get(), name, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(&value), &bytes);
     if (error != ERROR_SUCCESS)
         return error;
     return type == REG_DWORD ? ERROR_SUCCESS : ERROR_INVALID_DATA;
 }
 
 LONG CRegistryKey::WriteDword(const wchar_t* name, DWORD value) {
-    return RegSetValueExW(m_hKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    return RegSetValueExW(m_key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof(value));
 }

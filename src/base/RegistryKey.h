@@ -1,18 +1,19 @@
-// One open registry key. Every operation returns a Win32 error code and leaves the thread's last
-// error alone; the key is closed when the object goes.
+// One open registry key. Like the registry calls it wraps, every operation returns a Win32 error
+// code and leaves the thread's last error alone; the key is closed when the object goes.
 #pragma once
 
 #include <windows.h>
+
+#include "base/Handle.h"
 
 class CRegistryKey {
 public:
     CRegistryKey() = default;
     CRegistryKey(const CRegistryKey&) = delete;
     CRegistryKey& operator=(const CRegistryKey&) = delete;
-    ~CRegistryKey() { Close(); }
 
+    // access may carry KEY_WOW64_32KEY or KEY_WOW64_64KEY to choose a registry view.
     LONG Open(HKEY root, const wchar_t* subKey, REGSAM access);
-    LONG Close();
     // count is in characters, in and out: the capacity going in, the characters read (with the
     // terminator) coming out. A null buffer only asks for the size.
     LONG ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count);
@@ -20,8 +21,6 @@ public:
     LONG ReadDword(const wchar_t* name, DWORD& value);
     LONG WriteDword(const wchar_t* name, DWORD value);
 
-    HKEY GetHandle() const { return m_hKey; }
-
 private:
-    HKEY m_hKey = nullptr;
+    CRegKeyHandle m_key;
 };

@@ -76,8 +76,10 @@ bool CString::Reserve(int capacity) {
     if (capacity <= m_capacity && m_data)
         return true;
     auto* data = static_cast<wchar_t*>(realloc(m_data, (capacity + 1) * sizeof(wchar_t)));
-    if (!data)
+    if (!data) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
+    }
     if (!m_data)
         data[0] = 0;
     m_data = data;

@@ -1,6 +1,7 @@
 // A small growable UTF-16 string. The program keeps clear of the standard library's strings: they
 // pull the C++ runtime's exception machinery into a program that must stay small. Allocation
-// failures are reported by return values; the string then keeps its previous text.
+// failures return false with ERROR_NOT_ENOUGH_MEMORY as the thread's last error; the string then
+// keeps its previous text.
 #pragma once
 
 #include <windows.h>

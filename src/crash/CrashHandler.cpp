@@ -97,7 +97,7 @@ bool WriteCrashDumpFile(const wchar_t* name, EXCEPTION_POINTERS* exceptionPointe
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
-    if (WriteMiniDump(file, exceptionPointers))
+    if (WriteMiniDump(file.Get(), exceptionPointers))
         return true;
     DWORD error = GetLastError();
     file.Reset();
@@ -106,18 +106,18 @@ bool WriteCrashDumpFile(const wchar_t* name, EXCEPTION_POINTERS* exceptionPointe
     return false;
 }
 
-BOOL WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* exceptionPointers) {
+bool WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* exceptionPointers) {
     // Loaded only now and never freed: the process is about to end.
     HMODULE library = LoadDumpLibrary();
     if (!library)
-        return FALSE;
+        return false;
     auto writeDump = reinterpret_cast<MiniDumpWriteDumpFunction>(
         reinterpret_cast<void*>(GetProcAddress(library, "MiniDumpWriteDump")));
     if (!writeDump)
-        return FALSE;
+        return false;
     MINIDUMP_EXCEPTION_INFORMATION exception = {GetCurrentThreadId(), exceptionPointers, FALSE};
     return writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal, &exception,
-                     nullptr, nullptr);
+                     nullptr, nullptr) != FALSE;
 }
 
 void ShowCrashMessage(const wchar_t* path, HRESULT code) {

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <wchar.h>
 
+#include "base/Error.h"
 #include "base/RegistryKey.h"
 
 const wchar_t kAeDebugSubKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
@@ -11,30 +12,20 @@ namespace {
 const wchar_t kDebuggerValue[] = L"Debugger";
 const wchar_t kAutoValue[] = L"Auto";
 
-// Keeps a registry error as the thread's last error, for callers that return false.
-bool Succeeded(LONG error) {
-    if (error == ERROR_SUCCESS)
-        return true;
-    SetLastError(static_cast<DWORD>(error));
-    return false;
-}
-
 // Reads a whole string value: its size first, then the text. A missing value or one of another
 // type fails.
 bool ReadText(CRegistryKey& key, const wchar_t* name, CString& text) {
     DWORD count = 0;
-    if (!Succeeded(key.ReadString(name, nullptr, count)))
+    if (!Win32Succeeded(key.ReadString(name, nullptr, count)))
         return false;
     // A zero-length value still needs room for the empty text it reads as.
     DWORD capacity = count ? count : 1;
     CString value;
     wchar_t* buffer = value.GetBuffer(static_cast<int>(capacity));
-    if (!buffer) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    if (!buffer)
         return false;
-    }
     // A value that grew since its size was asked fails here with ERROR_MORE_DATA.
-    if (!Succeeded(key.ReadString(name, buffer, capacity)))
+    if (!Win32Succeeded(key.ReadString(name, buffer, capacity)))
         return false;
     value.ReleaseBuffer(capacity ? static_cast<int>(capacity) - 1 : 0);
     text = static_cast<CString&&>(value);
@@ -81,7 +72,7 @@ bool IsComplete(const CDebuggerEntry& entry, const wchar_t* executable, const wc
 bool ReadAeDebug(CDebuggerEntry& entry, REGSAM view) {
     CRegistryKey key;
     CString text;
-    if (!Succeeded(key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | view)) ||
+    if (!Win32Succeeded(key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | view)) ||
         !ReadText(key, kDebuggerValue, text) || !ParseCommandLine(text, entry))
         return false;
 
@@ -101,10 +92,11 @@ bool WriteAeDebug(const CDebuggerEntry& entry, REGSAM view) {
     CRegistryKey key;
     CString autoText;
     // Opened, never created: only an existing registration is changed.
-    return Succeeded(key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_WRITE | view)) &&
-           Succeeded(key.WriteString(kDebuggerValue, BuildDebuggerCommandLine(entry), REG_SZ)) &&
+    return Win32Succeeded(key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_WRITE | view)) &&
+           Win32Succeeded(
+               key.WriteString(kDebuggerValue, BuildDebuggerCommandLine(entry), REG_SZ)) &&
            autoText.Format(L"%d", entry.m_autoStart ? 1 : 0) &&
-           Succeeded(key.WriteString(kAutoValue, autoText, REG_SZ));
+           Win32Succeeded(key.WriteString(kAutoValue, autoText, REG_SZ));
 }
 
 CString BuildDebuggerCommandLine(const CDebuggerEntry& entry) {
@@ -152,10 +144,8 @@ bool LoadDebuggerCatalogue(CSimpleArray<CDebuggerEntry>& entries) {
         // Debuggers that are not installed are left out without a word.
         if (known.executable && !entry.Exists())
             continue;
-        if (!entries.Add(entry)) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        if (!entries.Add(entry))
             return false;
-        }
     }
     return true;
 }

@@ -5,6 +5,8 @@
 #include <shlwapi.h>
 #include <string.h>
 
+#include "base/PathUtils.h"
+
 namespace {
 constexpr DWORD kLinkStyle = SS_OWNERDRAW | SS_NOTIFY | SS_WORDELLIPSIS | WS_TABSTOP;
 constexpr int kMaxTipChars = 1024;
@@ -20,7 +22,7 @@ TTTOOLINFOW MakeToolInfo(HWND control) {
 }
 } // namespace
 
-CHyperLink::CHyperLink() : normalColor(GetSysColor(COLOR_HOTLIGHT)), alignment(0) {
+CHyperLink::CHyperLink() : m_normalColor(GetSysColor(COLOR_HOTLIGHT)) {
     OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof(version);
 #if defined(__GNUC__)
@@ -36,75 +38,70 @@ CHyperLink::CHyperLink() : normalColor(GetSysColor(COLOR_HOTLIGHT)), alignment(0
     // The focus border metrics exist from Windows XP (5.1) on.
     if (known && (version.dwMajorVersion > 5 ||
                   (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1))) {
-        focusBorderX = GetSystemMetrics(SM_CXFOCUSBORDER);
-        focusBorderY = GetSystemMetrics(SM_CYFOCUSBORDER);
+        m_focusBorderX = GetSystemMetrics(SM_CXFOCUSBORDER);
+        m_focusBorderY = GetSystemMetrics(SM_CYFOCUSBORDER);
     }
 }
 
 CHyperLink::~CHyperLink() {
-    if (linkCursor && ownsCursor) {
-        DestroyCursor(linkCursor);
-        linkCursor = nullptr;
-        ownsCursor = false;
-    }
-    if (tooltip && !IsWindow(tooltip))
-        tooltip.Detach(); // already gone with its owner
+    if (m_tooltip && !IsWindow(m_tooltip.Get()))
+        m_tooltip.Detach(); // already gone with its owner
 }
 
 void CHyperLink::OnSubclassed() {
-    LONG style = GetWindowLongW(m_hWnd, GWL_STYLE);
-    alignment = static_cast<unsigned>(style) & 3;
+    LONG style = GetWindowLongW(m_hwnd, GWL_STYLE);
+    m_alignment = static_cast<unsigned>(style) & 3;
     LONG newStyle = (style & ~SS_TYPEMASK) | kLinkStyle;
     // The style is written only when it changes; the frame is not recomputed.
     if (newStyle != style)
-        SetWindowLongW(m_hWnd, GWL_STYLE, newStyle);
+        SetWindowLongW(m_hwnd, GWL_STYLE, newStyle);
 
     CString text = GetWindowText();
-    if (url.IsEmpty())
-        url = text;
+    if (m_url.IsEmpty())
+        m_url = text;
     if (text.IsEmpty()) {
-        if (url.IsEmpty())
-            url = L"http://";
-        SetWindowText(url);
+        if (m_url.IsEmpty())
+            m_url = L"http://";
+        SetWindowText(m_url);
     }
 
     HFONT font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     LOGFONTW logFont = {};
     if (font && GetObjectW(font, sizeof(logFont), &logFont)) {
         logFont.lfUnderline = TRUE;
-        linkFont.Reset(CreateFontIndirectW(&logFont));
+        m_linkFont.Reset(CreateFontIndirectW(&logFont));
     }
-    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(linkFont.Get()), TRUE);
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont.Get()), TRUE);
 
     FitToText();
     LoadLinkCursor();
 
-    tooltip.Reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
-                                  nullptr, nullptr));
-    if (tooltip) {
-        TTTOOLINFOW info = MakeToolInfo(m_hWnd);
-        info.lpszText = const_cast<wchar_t*>(url.GetString());
-        ::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    m_tooltip.Reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
+                                    nullptr, nullptr));
+    if (m_tooltip) {
+        TTTOOLINFOW info = MakeToolInfo(m_hwnd);
+        info.lpszText = const_cast<wchar_t*>(m_url.GetString());
+        ::SendMessageW(m_tooltip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
 }
 
-void CHyperLink::SetUrl(const wchar_t* newUrl, const wchar_t* tipText) {
-    url = newUrl ? newUrl : L"";
+void CHyperLink::SetUrl(const wchar_t* url, const wchar_t* tipText) {
+    m_url = url ? url : L"";
     FitToText();
-    if (tooltip) {
+    if (m_tooltip) {
         wchar_t tip[kMaxTipChars];
-        lstrcpynW(tip, tipText ? tipText : url.GetString(), kMaxTipChars);
-        TTTOOLINFOW info = MakeToolInfo(m_hWnd);
+        lstrcpynW(tip, tipText ? tipText : m_url.GetString(), kMaxTipChars);
+        TTTOOLINFOW info = MakeToolInfo(m_hwnd);
         info.lpszText = tip;
-        ::SendMessageW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+        ::SendMessageW(m_tooltip.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
     }
 }
 
 bool CHyperLink::OpenLink() {
-    if (url.IsEmpty())
+    if (m_url.IsEmpty())
         return false;
-    HINSTANCE result = ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOW);
+    HINSTANCE result = ShellExecuteW(nullptr, L"open", m_url, nullptr, nullptr, SW_SHOW);
     if (reinterpret_cast<INT_PTR>(result) > 32)
         RepaintArea();
     else
@@ -113,55 +110,49 @@ bool CHyperLink::OpenLink() {
 }
 
 void CHyperLink::FitToText() {
-    if (!m_hWnd)
+    if (!m_hwnd)
         return;
     CString text = GetWindowText();
     SIZE extent = {};
-    if (HDC dc = GetDC(m_hWnd)) {
-        HGDIOBJ old = linkFont ? SelectObject(dc, linkFont) : nullptr;
+    if (HDC dc = GetDC(m_hwnd)) {
+        HGDIOBJ old = m_linkFont ? SelectObject(dc, m_linkFont.Get()) : nullptr;
         GetTextExtentPoint32W(dc, text, text.GetLength(), &extent);
         if (old)
             SelectObject(dc, old);
-        ReleaseDC(m_hWnd, dc);
+        ReleaseDC(m_hwnd, dc);
     }
-    int neededWidth = extent.cx + 4 * focusBorderX;
-    int neededHeight = extent.cy + 4 * focusBorderY;
+    int neededWidth = extent.cx + 4 * m_focusBorderX;
+    int neededHeight = extent.cy + 4 * m_focusBorderY;
 
     RECT rect;
-    GetWindowRect(m_hWnd, &rect);
+    GetWindowRect(m_hwnd, &rect);
     HWND parent = GetParent();
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
 
     int dy = (rect.bottom - rect.top - neededHeight) / 2;
     rect.top += dy;
     rect.bottom -= dy;
-    if (alignment & 1) {
+    if (m_alignment & 1) {
         int dx = (rect.right - rect.left - neededWidth) / 2;
         rect.left += dx;
         rect.right -= dx;
-    } else if (alignment & 2) {
+    } else if (m_alignment & 2) {
         rect.left = rect.right - neededWidth;
     } else {
         rect.right = rect.left + neededWidth;
     }
-    SetWindowPos(m_hWnd, nullptr, rect.left, rect.top, rect.right - rect.left,
+    SetWindowPos(m_hwnd, nullptr, rect.left, rect.top, rect.right - rect.left,
                  rect.bottom - rect.top, SWP_NOZORDER);
 }
 
 void CHyperLink::LoadLinkCursor() {
-    if (linkCursor)
+    if (m_linkCursor)
         return;
-    wchar_t path[MAX_PATH] = {};
-    GetSystemDirectoryW(path, MAX_PATH);
-    PathAppendW(path, L"mshtml.dll");
-    HMODULE library = LoadLibraryW(path);
+    CModuleHandle library(LoadSystemLibrary(L"mshtml.dll"));
     if (!library)
         return;
-    if (HCURSOR cursor = LoadCursorW(library, MAKEINTRESOURCEW(kHandCursorId))) {
-        linkCursor = CopyIcon(cursor);
-        ownsCursor = linkCursor != nullptr;
-    }
-    FreeLibrary(library);
+    if (HCURSOR cursor = LoadCursorW(library.Get(), MAKEINTRESOURCEW(kHandCursorId)))
+        m_linkCursor.Reset(CopyIcon(cursor));
 }
 
 void CHyperLink::RepaintArea() {
@@ -169,121 +160,134 @@ void CHyperLink::RepaintArea() {
     if (!parent)
         return;
     RECT rect;
-    GetClientRect(m_hWnd, &rect);
-    MapWindowPoints(m_hWnd, parent, reinterpret_cast<POINT*>(&rect), 2);
+    GetClientRect(m_hwnd, &rect);
+    MapWindowPoints(m_hwnd, parent, reinterpret_cast<POINT*>(&rect), 2);
     RedrawWindow(parent, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-void CHyperLink::RelayToToolTip(UINT message, WPARAM wParam, LPARAM lParam) {
+void CHyperLink::RelayToToolTip(const CMessage& message) {
     // The sheet's own message loop knows nothing of the tooltip, so the control hands it the
     // mouse messages that the tooltip needs to show and hide itself.
-    if (!tooltip)
+    if (!m_tooltip)
         return;
-    MSG msg = {m_hWnd, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+    MSG msg = {m_hwnd,
+               message.message,
+               message.wParam,
+               message.lParam,
+               static_cast<DWORD>(GetMessageTime()),
+               {}};
     DWORD pos = GetMessagePos();
     msg.pt.x = static_cast<short>(LOWORD(pos));
     msg.pt.y = static_cast<short>(HIWORD(pos));
-    ::SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    ::SendMessageW(m_tooltip.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
-LRESULT CHyperLink::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-        RelayToToolTip(message, wParam, lParam);
-        break;
-    default:
-        break;
-    }
+MessageTable CHyperLink::GetMessageTable() const {
+    static const MessageEntry table[] = {
+        OnMessage<&CHyperLink::OnSetCursor>(WM_SETCURSOR),
+        OnMessage<&CHyperLink::OnMouseMove>(WM_MOUSEMOVE),
+        OnMessage<&CHyperLink::OnMouseButton>(WM_LBUTTONDOWN),
+        OnMessage<&CHyperLink::OnMouseButton>(WM_LBUTTONUP),
+        OnMessage<&CHyperLink::OnMouseButton>(WM_MBUTTONDOWN),
+        OnMessage<&CHyperLink::OnMouseButton>(WM_MBUTTONUP),
+        OnMessage<&CHyperLink::OnMouseButton>(WM_RBUTTONDOWN),
+        OnMessage<&CHyperLink::OnMouseButton>(WM_RBUTTONUP),
+        OnMessage<&CHyperLink::OnCaptureChanged>(WM_CAPTURECHANGED),
+        OnMessage<&CHyperLink::OnGetDlgCode>(WM_GETDLGCODE),
+        OnMessage<&CHyperLink::OnKeyDown>(WM_KEYDOWN),
+        OnMessage<&CHyperLink::OnFocusChanged>(WM_SETFOCUS),
+        OnMessage<&CHyperLink::OnFocusChanged>(WM_KILLFOCUS),
+        OnMessage<&CHyperLink::OnDestroy>(WM_DESTROY),
+        OnMessage<&CHyperLink::OnCtlColor>(WM_CTLCOLORSTATIC),
+        OnMessage<&CHyperLink::OnClicked>(WM_COMMAND),
+        OnMessage<&CHyperLink::OnDrawItem>(WM_DRAWITEM),
+    };
+    return table;
+}
 
-    switch (message) {
-    case WM_SETCURSOR:
-        if (linkCursor) {
-            SetCursor(linkCursor);
-            return TRUE;
-        }
-        return FALSE;
-    case WM_MOUSEMOVE: {
-        LRESULT result = Default(message, wParam, lParam);
-        if (!hovering) {
-            hovering = true;
-            SetCapture(m_hWnd);
-            RepaintArea();
-        } else {
-            RECT client;
-            GetClientRect(m_hWnd, &client);
-            POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            if (!PtInRect(&client, point)) {
-                hovering = false;
-                ReleaseCapture();
-                RepaintArea();
-            }
-        }
-        return result;
-    }
-    case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != m_hWnd && hovering) {
-            hovering = false;
-            RepaintArea();
-        }
-        return Default(message, wParam, lParam);
-    case WM_GETDLGCODE:
-        return Default(message, wParam, lParam) | DLGC_WANTCHARS;
-    case WM_KEYDOWN:
-        if (wParam == VK_SPACE) {
-            if (!OpenLink()) {
-                HWND parent = GetParent();
-                ::PostMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), STN_CLICKED),
-                               reinterpret_cast<LPARAM>(m_hWnd));
-            }
-            return 0;
-        }
-        return Default(message, wParam, lParam);
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
-        LRESULT result = Default(message, wParam, lParam);
+void CHyperLink::OnSetCursor(CMessage& message) {
+    if (m_linkCursor)
+        SetCursor(m_linkCursor.Get());
+    message.result = m_linkCursor ? TRUE : FALSE;
+}
+
+void CHyperLink::OnMouseMove(CMessage& message) {
+    RelayToToolTip(message);
+    message.result = Default(message);
+    if (!m_hovering) {
+        m_hovering = true;
+        SetCapture(m_hwnd);
         RepaintArea();
-        return result;
+        return;
     }
-    case WM_DESTROY:
-        // The tooltip belongs to the control's life, not to the owner window's.
-        tooltip.Reset();
-        return Default(message, wParam, lParam);
-    default:
-        return Default(message, wParam, lParam);
-    }
-}
-
-BOOL CHyperLink::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    switch (message) {
-    case WM_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, hovering ? hoverColor : normalColor);
-        SetBkMode(dc, TRANSPARENT);
-        *result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-        return TRUE;
-    }
-    case WM_COMMAND:
-        if (HIWORD(wParam) == STN_CLICKED) {
-            // With no target the parent receives the click as usual.
-            *result = 0;
-            return OpenLink() ? TRUE : FALSE;
-        }
-        return FALSE;
-    default:
-        return CStatic::OnChildNotify(message, wParam, lParam, result);
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    POINT point = {static_cast<short>(LOWORD(message.lParam)),
+                   static_cast<short>(HIWORD(message.lParam))};
+    if (!PtInRect(&client, point)) {
+        m_hovering = false;
+        ReleaseCapture();
+        RepaintArea();
     }
 }
 
-void CHyperLink::DrawItem(DRAWITEMSTRUCT* drawItem) {
+void CHyperLink::OnMouseButton(CMessage& message) {
+    RelayToToolTip(message);
+    message.result = Default(message);
+}
+
+void CHyperLink::OnCaptureChanged(CMessage& message) {
+    if (reinterpret_cast<HWND>(message.lParam) != m_hwnd && m_hovering) {
+        m_hovering = false;
+        RepaintArea();
+    }
+    message.result = Default(message);
+}
+
+void CHyperLink::OnGetDlgCode(CMessage& message) {
+    message.result = Default(message) | DLGC_WANTCHARS;
+}
+
+void CHyperLink::OnKeyDown(CMessage& message) {
+    if (message.wParam != VK_SPACE) {
+        message.result = Default(message);
+        return;
+    }
+    // Without a target the parent receives the click as usual.
+    if (!OpenLink())
+        ::PostMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), STN_CLICKED),
+                       reinterpret_cast<LPARAM>(m_hwnd));
+}
+
+void CHyperLink::OnFocusChanged(CMessage& message) {
+    message.result = Default(message);
+    RepaintArea();
+}
+
+void CHyperLink::OnDestroy(CMessage& message) {
+    // The tooltip belongs to the control's life, not to the owner window's.
+    m_tooltip.Reset();
+    message.result = Default(message);
+}
+
+void CHyperLink::OnCtlColor(CMessage& message) {
+    HDC dc = reinterpret_cast<HDC>(message.wParam);
+    SetTextColor(dc, m_hovering ? m_hoverColor : m_normalColor);
+    SetBkMode(dc, TRANSPARENT);
+    message.result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+}
+
+void CHyperLink::OnClicked(CMessage& message) {
+    // Without a target the parent receives the click as usual.
+    message.handled = HIWORD(message.wParam) == STN_CLICKED && OpenLink();
+}
+
+void CHyperLink::OnDrawItem(CMessage& message) {
+    message.result = TRUE;
+    auto* drawItem = reinterpret_cast<DRAWITEMSTRUCT*>(message.lParam);
     RECT rect = drawItem->rcItem;
     HDC dc = drawItem->hDC;
-    if (::GetFocus() == m_hWnd) {
+    if (::GetFocus() == m_hwnd) {
         COLORREF previous = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
         DrawFocusRect(dc, &rect);
         SetTextColor(dc, previous);
@@ -292,7 +296,7 @@ void CHyperLink::DrawItem(DRAWITEMSTRUCT* drawItem) {
         return;
 
     CString text = GetWindowText();
-    InflateRect(&rect, -2 * focusBorderX, -2 * focusBorderY);
+    InflateRect(&rect, -2 * m_focusBorderX, -2 * m_focusBorderY);
     int length = text.GetLength();
     CString work;
     // DT_MODIFYSTRING may write up to four characters more than the text (the ellipsis).

@@ -16,37 +16,43 @@ public:
 
     // The target given to the shell (null: none) and the tooltip text (null: the target).
     void SetUrl(const wchar_t* url, const wchar_t* tipText = nullptr);
+
+protected:
+    void OnSubclassed() override;
+    MessageTable GetMessageTable() const override;
+
+private:
     // Opens the target; false only when there is none.
     bool OpenLink();
     void FitToText();
     void LoadLinkCursor();
-
-    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-
-    const CString& GetUrl() const { return url; }
-    bool IsHovering() const { return hovering; }
-    HWND GetToolTip() const { return tooltip.Get(); }
-    HCURSOR GetLinkCursor() const { return linkCursor; }
-
-protected:
-    void OnSubclassed() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void DrawItem(DRAWITEMSTRUCT* drawItem) override;
-
-private:
     // The control paints no background of its own, so its parent redraws the area.
     void RepaintArea();
-    void RelayToToolTip(UINT message, WPARAM wParam, LPARAM lParam);
+    void RelayToToolTip(const CMessage& message);
 
-    COLORREF normalColor;
-    COLORREF hoverColor = RGB(255, 0, 0);
-    bool hovering = false;
-    CString url;
-    CFontHandle linkFont;
-    HCURSOR linkCursor = nullptr;
-    bool ownsCursor = false;
-    int focusBorderX = 1;
-    int focusBorderY = 1;
-    unsigned alignment : 2;
-    CWindowHandle tooltip;
+    // The control's own messages.
+    void OnSetCursor(CMessage& message);
+    void OnMouseMove(CMessage& message);
+    void OnMouseButton(CMessage& message);
+    void OnCaptureChanged(CMessage& message);
+    void OnGetDlgCode(CMessage& message);
+    void OnKeyDown(CMessage& message);
+    void OnFocusChanged(CMessage& message);
+    void OnDestroy(CMessage& message);
+    // Its notifications, as the parent passes them back.
+    void OnCtlColor(CMessage& message);
+    void OnClicked(CMessage& message);
+    void OnDrawItem(CMessage& message);
+
+    COLORREF m_normalColor;
+    COLORREF m_hoverColor = RGB(255, 0, 0);
+    bool m_hovering = false;
+    CString m_url;
+    CFontHandle m_linkFont;
+    CCursorHandle m_linkCursor;
+    int m_focusBorderX = 1;
+    int m_focusBorderY = 1;
+    // The horizontal alignment of the template's style: 1 centred, 2 right, 0 left.
+    unsigned m_alignment = 0;
+    CWindowHandle m_tooltip;
 };

@@ -2,12 +2,15 @@
 
 #include <commctrl.h>
 
+#include "base/Error.h"
+#include "base/Handle.h"
+#include "base/String.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 
 namespace {
 // Only one shielded box can be up at a time: the hook and its button are process-wide.
-HHOOK g_shieldHook = nullptr;
+CHookHandle g_shieldHook;
 int g_shieldButton = IDOK;
 
 LRESULT CALLBACK ShieldHookProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -16,14 +19,14 @@ LRESULT CALLBACK ShieldHookProc(int code, WPARAM wParam, LPARAM lParam) {
         if (button)
             SendMessageW(button, BCM_SETSHIELD, 0, 1);
     }
-    return CallNextHookEx(g_shieldHook, code, wParam, lParam);
+    return CallNextHookEx(g_shieldHook.Get(), code, wParam, lParam);
 }
 
 // Installs the shield hook when asked for and takes the flag off; false when it cannot be.
 bool BeginShield(UINT& flags) {
     if (!(flags & MB_SHIELD))
         return true;
-    g_shieldHook = SetWindowsHookExW(WH_CBT, ShieldHookProc, nullptr, GetCurrentThreadId());
+    g_shieldHook.Reset(SetWindowsHookExW(WH_CBT, ShieldHookProc, nullptr, GetCurrentThreadId()));
     if (!g_shieldHook)
         return false;
     flags &= ~MB_SHIELD;
@@ -46,21 +49,23 @@ bool BeginShield(UINT& flags) {
     return true;
 }
 
-void EndShield() {
-    if (g_shieldHook) {
-        UnhookWindowsHookEx(g_shieldHook);
-        g_shieldHook = nullptr;
-    }
-}
-
 // Shows an already composed text; the text is never used as a format again, so a percent
 // sign in it (a path, say) is shown as it is.
 int ShowComposed(const wchar_t* text, UINT flags) {
     if (!BeginShield(flags))
         return IDCANCEL;
     int result = ShowMessageBox(text, flags);
-    EndShield();
+    g_shieldHook.Reset();
     return result;
+}
+
+// The string resource (an absent one is the empty format) formatted with the arguments.
+CString FormatResource(UINT stringId, va_list args) {
+    CString format;
+    format.LoadString(LOWORD(stringId));
+    CString text;
+    text.FormatV(format, args);
+    return text;
 }
 
 void AppendErrorText(CString& text, HRESULT error) {
@@ -85,7 +90,7 @@ UINT IconFromError(UINT flags, HRESULT error) {
 } // namespace
 
 HHOOK GetShieldHook() {
-    return g_shieldHook;
+    return g_shieldHook.Get();
 }
 
 int ShowMessageBox(const wchar_t* text, UINT flags) {
@@ -99,62 +104,22 @@ int ShowMessageBox(const wchar_t* text, UINT flags) {
     return MessageBoxW(owner, text, title, flags);
 }
 
-namespace {
-int ShowFormattedV(const wchar_t* format, UINT flags, va_list args) {
-    CString text;
-    text.FormatV(format, args);
+int MessageBoxResource(UINT stringId, UINT flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    CString text = FormatResource(stringId, args);
+    va_end(args);
     return ShowComposed(text, flags);
 }
 
-int ShowErrorV(const wchar_t* format, UINT flags, HRESULT error, va_list args) {
-    CString text;
-    text.FormatV(format, args);
-    AppendErrorText(text, error);
-    return ShowComposed(text, IconFromError(flags, error));
-}
-
-CString LoadFormat(UINT stringId) {
-    CString format;
-    format.LoadString(LOWORD(stringId));
-    return format;
-}
-} // namespace
-
-int MessageBoxFormat(const wchar_t* format, UINT flags, ...) {
-    va_list args;
-    va_start(args, flags);
-    int result = ShowFormattedV(format, flags, args);
-    va_end(args);
-    return result;
-}
-
-int MessageBoxResource(UINT stringId, UINT flags, ...) {
-    CString format = LoadFormat(stringId);
-    va_list args;
-    va_start(args, flags);
-    int result = ShowFormattedV(format, flags, args);
-    va_end(args);
-    return result;
-}
-
-int MessageBoxError(const wchar_t* format, UINT flags, HRESULT error, ...) {
+int MessageBoxResourceError(UINT stringId, UINT flags, HRESULT error, ...) {
     // Taken first, before anything else can change the thread's last error.
     if (error == -1)
         error = HResultFromLastError();
     va_list args;
     va_start(args, error);
-    int result = ShowErrorV(format, flags, error, args);
+    CString text = FormatResource(stringId, args);
     va_end(args);
-    return result;
-}
-
-int MessageBoxResourceError(UINT stringId, UINT flags, HRESULT error, ...) {
-    if (error == -1)
-        error = HResultFromLastError();
-    CString format = LoadFormat(stringId);
-    va_list args;
-    va_start(args, error);
-    int result = ShowErrorV(format, flags, error, args);
-    va_end(args);
-    return result;
+    AppendErrorText(text, error);
+    return ShowComposed(text, IconFromError(flags, error));
 }

@@ -15,10 +15,10 @@ CWinApp::~CWinApp() {
         g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance() {
+bool CWinApp::InitInstance() {
     // Resources live in the executable itself; there are no satellite resource modules.
-    AfxSetResourceHandle(m_hInstance);
-    return TRUE;
+    AfxSetResourceHandle(m_instance);
+    return true;
 }
 
 CWinApp* AfxGetApp() {
@@ -26,5 +26,5 @@ CWinApp* AfxGetApp() {
 }
 
 HWND AfxGetMainHwnd() {
-    return g_app && g_app->m_pMainWnd ? g_app->m_pMainWnd->GetSafeHwnd() : nullptr;
+    return g_app && g_app->m_mainWnd ? g_app->m_mainWnd->GetSafeHwnd() : nullptr;
 }

@@ -16,11 +16,11 @@ public:
 
     // The start-up routine. The framework's own part selects the resource module; a program
     // overrides it and returns false when the process should end without a message loop.
-    virtual BOOL InitInstance();
+    virtual bool InitInstance();
 
-    HINSTANCE m_hInstance = nullptr;
+    HINSTANCE m_instance = nullptr;
     // The window that owns the program's message boxes; null while none exists.
-    CWnd* m_pMainWnd = nullptr;
+    CWnd* m_mainWnd = nullptr;
 };
 
 CWinApp* AfxGetApp();

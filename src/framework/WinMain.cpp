@@ -5,7 +5,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CWinApp* app = AfxGetApp();
     if (!app)
         return 0;
-    app->m_hInstance = instance;
+    app->m_instance = instance;
     app->InitInstance();
     return 0;
 }

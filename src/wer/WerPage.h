@@ -9,9 +9,9 @@ public:
     CWerPage();
 
 protected:
-    BOOL OnInitDialog() override;
+    bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
-    const CommandEntry* GetCommandTable(int* count) const override;
+    MessageTable GetMessageTable() const override;
 
 private:
     void OnReportingClicked();

@@ -23,10 +23,9 @@ public:
     int parentClicks = 0;
     void OnLinkClicked() { ++parentClicks; }
     void DoDataExchange(CDataExchange* dx) override { DDX_Control(dx, IDC_ABOUT_LINK, link); }
-    const CommandEntry* GetCommandTable(int* count) const override {
-        static const CommandEntry table[] = {
-            OnCommand<LinkTestPage>(IDC_ABOUT_LINK, STN_CLICKED, &LinkTestPage::OnLinkClicked)};
-        *count = 1;
+    MessageTable GetMessageTable() const override {
+        static const MessageEntry table[] = {
+            OnCommand<&LinkTestPage::OnLinkClicked>(IDC_ABOUT_LINK, STN_CLICKED)};
         return table;
     }
 };

@@ -48,21 +48,25 @@ std::pair<std::wstring, int> RunBox(
 } // namespace
 
 TEST(PromptBox, ComposedTextAsShown) {
-    const std::tuple<const wchar_t*, HRESULT, std::wstring> cases[] = {
+    const std::wstring created = L"An unhandled exception has occurred. The application will "
+                                 L"close.\n\nA crash dump was created at C:\\100%s\\d.exe.",
+                       failed = L"The default debugger cannot be set. An error has occurred while "
+                                L"writing to the Registry.";
+    const std::tuple<UINT, HRESULT, std::wstring> cases[] = {
         // A percent sign in an argument is shown as it is, never taken as a format again.
-        {L"Cannot start %s.", HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
-         L"Cannot start C:\\100%s\\d.exe.\n\n" + SystemText(ERROR_FILE_NOT_FOUND) + L" (2)"},
-        {L"Failed.", E_FAIL, L"Failed.\n\n" + SystemText(E_FAIL) + L" (0x80004005)"},
-        {L"Failed.", static_cast<HRESULT>(0xA0BC1234), L"Failed. (0xA0BC1234)"}, // unknown
-        {L"Done 100%%.", 0, L"Done 100%."},
-        {L"Partly.", 1, L"Partly."},
+        {IDS_CRASH_DUMP_CREATED, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+         created + L"\n\n" + SystemText(ERROR_FILE_NOT_FOUND) + L" (2)"},
+        {IDS_WRITE_FAILED, E_FAIL, failed + L"\n\n" + SystemText(E_FAIL) + L" (0x80004005)"},
+        {IDS_WRITE_FAILED, static_cast<HRESULT>(0xA0BC1234), failed + L" (0xA0BC1234)"}, // unknown
+        {IDS_CRASH_DUMP_CREATED, 0, created},
+        {IDS_WRITE_FAILED, 1, failed},
         // -1: the thread's last error at the moment of the call.
-        {L"Denied.", -1, L"Denied.\n\n" + SystemText(ERROR_ACCESS_DENIED) + L" (5)"},
+        {IDS_WRITE_FAILED, -1, failed + L"\n\n" + SystemText(ERROR_ACCESS_DENIED) + L" (5)"},
     };
-    for (const auto& [format, error, text] : cases) {
+    for (const auto& [id, error, text] : cases) {
         auto shown = RunBox([&] {
             SetLastError(ERROR_ACCESS_DENIED);
-            return MessageBoxError(format, MB_OK, error, L"C:\\100%s\\d.exe");
+            return MessageBoxResourceError(id, MB_OK, error, L"C:\\100%s\\d.exe");
         });
         EXPECT_EQ(shown.first, text);
     }
