@@ -1,7 +1,7 @@
 #include "about/AboutPage.h"
 
-#include "resources/resource.h"
 #include "about/AppVersionInfo.h"
+#include "resources/resource.h"
 #include "version.h"
 
 CAboutPage::CAboutPage() : CPropertyPage(IDD_ABOUT) {}

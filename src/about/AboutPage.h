@@ -3,8 +3,8 @@
 #pragma once
 
 #include "base/Handle.h"
-#include "framework/PropertyPage.h"
 #include "framework/HyperLink.h"
+#include "framework/PropertyPage.h"
 
 class CAboutPage : public CPropertyPage {
 public:

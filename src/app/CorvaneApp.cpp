@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "crash/CrashHandler.h"
 #include "app/CorvaneSheet.h"
+#include "crash/CrashHandler.h"
 
 CCorvaneApp theApp;
 

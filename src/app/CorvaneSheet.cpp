@@ -1,9 +1,9 @@
 #include "app/CorvaneSheet.h"
 
+#include "app/InstanceNotify.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 #include "wer/ErrorReporting.h"
-#include "app/InstanceNotify.h"
 
 CCorvaneSheet::CCorvaneSheet(HWND parent, UINT startPage)
     : CPropertySheet(IDS_APP_TITLE, parent, startPage), m_instanceManager(false) {

@@ -13,9 +13,6 @@ public:
     explicit CCorvaneSheet(HWND parent = nullptr, UINT startPage = 0);
     ~CCorvaneSheet() override;
 
-    // Answers the instance-notify message of another instance of the program: wParam is the
-    // code, lParam the sender's instance identifier.
-    void OnInstanceNotify(CMessage& message);
     CInstanceManager& GetInstanceManager() { return m_instanceManager; }
 
 protected:
@@ -24,6 +21,10 @@ protected:
     MessageTable GetMessageTable() const override;
 
 private:
+    // Answers the instance-notify message of another instance of the program: wParam is the
+    // code, lParam the sender's instance identifier.
+    void OnInstanceNotify(CMessage& message);
+
     CDebuggerPage m_debuggerPage;
     CWerPage m_werPage;
     CAboutPage m_aboutPage;

@@ -3,9 +3,9 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include "app/InstanceNotify.h"
 #include "base/Error.h"
 #include "base/Handle.h"
-#include "app/InstanceNotify.h"
 
 namespace {
 using ChangeWindowMessageFilterProc = BOOL(WINAPI*)(UINT, DWORD);

@@ -17,7 +17,6 @@ public:
     T& operator[](int index) { return m_items[index]; }
     const T& operator[](int index) const { return m_items[index]; }
     T* begin() { return m_items; }
-    T* end() { return m_items + m_count; }
 
     // Appends a copy; false (ERROR_NOT_ENOUGH_MEMORY) when memory ran out, the array unchanged.
     bool Add(const T& item) {

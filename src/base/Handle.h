@@ -22,8 +22,7 @@ public:
     ~CUniqueAny() { Reset(); }
 
     T Get() const { return m_value; }
-    bool IsValid() const { return m_value != InvalidValue(); }
-    explicit operator bool() const { return IsValid(); }
+    explicit operator bool() const { return m_value != InvalidValue(); }
 
     // Frees what is held; then the address of the empty value, for calls that return a new value
     // through a parameter.
@@ -39,7 +38,7 @@ public:
     }
     // Frees what is held and takes the new value.
     void Reset(T value = InvalidValue()) {
-        if (IsValid()) {
+        if (*this) {
             DWORD error = GetLastError();
             Close(m_value);
             SetLastError(error);

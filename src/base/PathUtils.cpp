@@ -20,6 +20,23 @@ template <class Resolve> bool ResolveInto(CString& out, Resolve resolve) {
     out = static_cast<CString&&>(result);
     return true;
 }
+
+// Joins name below the directory that getDirectory writes into out (answering its length, 0 on
+// failure). A directory that does not fit fails with tooLong and leaves the empty text: a failure,
+// never a partial path.
+template <class GetDirectory>
+bool JoinToDirectory(wchar_t* out, UINT capacity, const wchar_t* name, DWORD tooLong,
+                     GetDirectory getDirectory) {
+    UINT length = getDirectory(out, capacity);
+    if (length == 0)
+        return false;
+    if (length >= capacity) {
+        out[0] = 0;
+        SetLastError(tooLong);
+        return false;
+    }
+    return PathAppendW(out, name) != FALSE;
+}
 } // namespace
 
 bool ExpandFullPath(const wchar_t* source, wchar_t* out, UINT capacity) {
@@ -40,16 +57,9 @@ bool ExpandFullPath(const wchar_t* source, wchar_t* out, UINT capacity) {
         lstrcpynW(out, expanded, capacity);
         return true;
     }
-    DWORD current = GetCurrentDirectoryW(capacity, out);
-    if (current == 0)
-        return false;
-    if (current >= capacity) {
-        // The current directory does not fit the buffer: a failure, not a partial path.
-        out[0] = 0;
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return false;
-    }
-    return PathAppendW(out, expanded) != FALSE;
+    return JoinToDirectory(
+        out, capacity, expanded, ERROR_FILENAME_EXCED_RANGE,
+        [](wchar_t* buffer, UINT size) { return GetCurrentDirectoryW(size, buffer); });
 }
 
 bool ExpandFullPath(const wchar_t* source, CString& out) {
@@ -63,15 +73,9 @@ bool GetSystemPath(const wchar_t* name, wchar_t* out, UINT capacity) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    UINT length = GetSystemDirectoryW(out, capacity);
-    if (length == 0)
-        return false;
-    if (length >= capacity) {
-        out[0] = 0;
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return false;
-    }
-    return PathAppendW(out, name) != FALSE;
+    return JoinToDirectory(
+        out, capacity, name, ERROR_INSUFFICIENT_BUFFER,
+        [](wchar_t* buffer, UINT size) { return GetSystemDirectoryW(buffer, size); });
 }
 
 bool GetSystemPath(const wchar_t* name, CString& out) {

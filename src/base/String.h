@@ -25,7 +25,6 @@ public:
     operator const wchar_t*() const { return GetString(); }
     int GetLength() const { return m_length; }
     bool IsEmpty() const { return m_length == 0; }
-    wchar_t operator[](int index) const { return m_data[index]; }
 
     void Empty();
     bool Assign(const wchar_t* text, int length);
@@ -46,7 +45,6 @@ public:
     void Trim();
 
     bool operator==(const wchar_t* other) const;
-    bool operator!=(const wchar_t* other) const { return !(*this == other); }
 
 private:
     bool Reserve(int capacity);

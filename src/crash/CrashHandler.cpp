@@ -5,10 +5,10 @@
 #include <string.h>
 #include <wchar.h>
 
-#include "base/ModuleVersion.h"
-#include "base/PathUtils.h"
 #include "base/Error.h"
 #include "base/Handle.h"
+#include "base/ModuleVersion.h"
+#include "base/PathUtils.h"
 #include "framework/MessageBoxes.h"
 #include "resources/resource.h"
 

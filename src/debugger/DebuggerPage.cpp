@@ -3,12 +3,12 @@
 #include <commdlg.h>
 #include <shlwapi.h>
 
+#include "base/PathUtils.h"
+#include "debugger/AeDebug.h"
+#include "framework/MessageBoxes.h"
 #include "framework/WinApp.h"
 #include "privileges/Elevation.h"
-#include "framework/MessageBoxes.h"
 #include "resources/resource.h"
-#include "debugger/AeDebug.h"
-#include "base/PathUtils.h"
 
 CDebuggerPage::CDebuggerPage() : CPropertyPage(IDD_DEBUGGER) {}
 

@@ -2,10 +2,8 @@
 // parameters and automatic start, its own configuration, and a test crash through raise.exe.
 #pragma once
 
-#include "framework/PropertyPage.h"
 #include "debugger/DebuggerComboBox.h"
-
-class CDebuggerEntry;
+#include "framework/PropertyPage.h"
 
 class CDebuggerPage : public CPropertyPage {
 public:

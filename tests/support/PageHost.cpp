@@ -1,8 +1,8 @@
-#include "PageHost.h"
+#include "support/PageHost.h"
 
 #include <commctrl.h>
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 namespace testing_support {
 
