@@ -1,7 +1,7 @@
-#include "AboutPage.h"
+#include "about/AboutPage.h"
 
-#include "../resources/resource.h"
-#include "ModuleVersion.h"
+#include "about/AppVersionInfo.h"
+#include "resources/resource.h"
 #include "version.h"
 
 CAboutPage::CAboutPage() : CPropertyPage(IDD_ABOUT) {}
@@ -15,16 +15,16 @@ void CAboutPage::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, IDC_ABOUT_COPYRIGHT, m_copyright);
 }
 
-BOOL CAboutPage::OnInitDialog() {
+bool CAboutPage::OnInitDialog() {
     CPropertyPage::OnInitDialog();
 
     HFONT pageFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     LOGFONTW logFont = {};
     if (pageFont && GetObjectW(pageFont, sizeof(logFont), &logFont)) {
         logFont.lfHeight = logFont.lfHeight * 170 / 100;
-        titleFont.Reset(CreateFontIndirectW(&logFont));
-        if (titleFont)
-            m_title.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(titleFont.Get()), TRUE);
+        m_titleFont.Reset(CreateFontIndirectW(&logFont));
+        if (m_titleFont)
+            m_title.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.Get()), TRUE);
     }
 
     {
@@ -41,5 +41,5 @@ BOOL CAboutPage::OnInitDialog() {
     CString tip;
     tip.LoadString(IDS_LINK_TOOLTIP);
     m_link.SetUrl(CORVANE_HOMEPAGE_URL, tip);
-    return TRUE;
+    return true;
 }

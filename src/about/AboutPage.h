@@ -2,9 +2,9 @@
 // executable's own version resource, and the link to the web site.
 #pragma once
 
-#include "../framework/Handle.h"
-#include "../framework/PropertyPage.h"
-#include "HyperLink.h"
+#include "base/Handle.h"
+#include "framework/HyperLink.h"
+#include "framework/PropertyPage.h"
 
 class CAboutPage : public CPropertyPage {
 public:
@@ -12,7 +12,7 @@ public:
     ~CAboutPage() override;
 
 protected:
-    BOOL OnInitDialog() override;
+    bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
 
 private:
@@ -20,5 +20,5 @@ private:
     CStatic m_title;
     CStatic m_version;
     CStatic m_copyright;
-    CFontHandle titleFont;
+    CFontHandle m_titleFont;
 };

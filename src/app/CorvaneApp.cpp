@@ -1,29 +1,29 @@
-#include "CorvaneApp.h"
+#include "app/CorvaneApp.h"
 
 #include <commctrl.h>
 
-#include "../crash/CrashHandler.h"
-#include "CorvaneSheet.h"
+#include "app/CorvaneSheet.h"
+#include "crash/CrashHandler.h"
 
 CCorvaneApp theApp;
 
-BOOL CCorvaneApp::InitInstance() {
+bool CCorvaneApp::InitInstance() {
     // Before anything of the program exists, so that any fault of it leaves a dump.
     InstallCrashHandler();
     {
         CCorvaneSheet sheet(nullptr, 0);
         // Another instance runs and has been asked to come to the front: show nothing.
         if (!sheet.GetInstanceManager().Acquire(true))
-            return FALSE;
+            return false;
 
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&icc);
         CWinApp::InitInstance();
 
-        m_pMainWnd = &sheet;
+        m_mainWnd = &sheet;
         sheet.DoModal();
-        m_pMainWnd = nullptr;
+        m_mainWnd = nullptr;
     }
     // The sheet's modal loop was the program's only one: returning false ends the process.
-    return FALSE;
+    return false;
 }

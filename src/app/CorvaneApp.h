@@ -1,8 +1,8 @@
 #pragma once
 
-#include "../framework/WinApp.h"
+#include "framework/WinApp.h"
 
 class CCorvaneApp : public CWinApp {
 public:
-    BOOL InitInstance() override;
+    bool InitInstance() override;
 };

@@ -1,13 +1,13 @@
-#include "CorvaneSheet.h"
+#include "app/CorvaneSheet.h"
 
-#include "../framework/WinApp.h"
-#include "../resources/resource.h"
-#include "../wer/ErrorReporting.h"
-#include "InstanceNotify.h"
+#include "app/InstanceNotify.h"
+#include "framework/WinApp.h"
+#include "resources/resource.h"
+#include "wer/ErrorReporting.h"
 
 CCorvaneSheet::CCorvaneSheet(HWND parent, UINT startPage)
-    : CPropertySheet(IDS_APP_TITLE, parent, startPage), m_instanceManager(FALSE) {
-    m_hIcon = LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    : CPropertySheet(IDS_APP_TITLE, parent, startPage), m_instanceManager(false) {
+    m_icon = LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
     AddPage(&m_debuggerPage);
     if (IsErrorReportingAvailable())
         AddPage(&m_werPage);
@@ -22,25 +22,24 @@ void CCorvaneSheet::OnPreCreate(DLGTEMPLATE* dialogTemplate) {
 }
 
 void CCorvaneSheet::OnInitialized() {
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
 }
 
-LRESULT CCorvaneSheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == g_instanceNotifyMessage && message != 0) {
-        OnInstanceNotify(wParam, static_cast<DWORD>(lParam));
-        return 0;
-    }
-    return CPropertySheet::WindowProc(message, wParam, lParam);
+MessageTable CCorvaneSheet::GetMessageTable() const {
+    // The registered message's number is known only at run time.
+    static MessageEntry table[] = {OnMessage<&CCorvaneSheet::OnInstanceNotify>(WM_NULL)};
+    table[0].message = g_instanceNotifyMessage;
+    return table;
 }
 
-void CCorvaneSheet::OnInstanceNotify(WPARAM code, DWORD id) {
-    if (!m_instanceManager.IsSameInstance(id))
+void CCorvaneSheet::OnInstanceNotify(CMessage& message) {
+    if (!m_instanceManager.IsSameInstance(static_cast<DWORD>(message.lParam)))
         return; // another program's instances
-    if (code == INSTANCE_NOTIFY_ACTIVATE) {
-        ShowWindow(m_hWnd, SW_RESTORE);
-        SetForegroundWindow(m_hWnd);
-    } else if (code == INSTANCE_NOTIFY_CLOSE) {
+    if (message.wParam == INSTANCE_NOTIFY_ACTIVATE) {
+        ShowWindow(m_hwnd, SW_RESTORE);
+        SetForegroundWindow(m_hwnd);
+    } else if (message.wParam == INSTANCE_NOTIFY_CLOSE) {
         // Ends the modal loop without any page applying its changes.
         PostQuitMessage(0);
     }

@@ -2,31 +2,33 @@
 // and About pages.
 #pragma once
 
-#include "../about/AboutPage.h"
-#include "../debugger/DebuggerPage.h"
-#include "../framework/PropertySheet.h"
-#include "../wer/WerPage.h"
-#include "InstanceManager.h"
+#include "about/AboutPage.h"
+#include "app/InstanceManager.h"
+#include "debugger/DebuggerPage.h"
+#include "framework/PropertySheet.h"
+#include "wer/WerPage.h"
 
 class CCorvaneSheet : public CPropertySheet {
 public:
     explicit CCorvaneSheet(HWND parent = nullptr, UINT startPage = 0);
     ~CCorvaneSheet() override;
 
-    // Answers the instance-notify message of another instance of the program.
-    void OnInstanceNotify(WPARAM code, DWORD id);
     CInstanceManager& GetInstanceManager() { return m_instanceManager; }
 
 protected:
     void OnPreCreate(DLGTEMPLATE* dialogTemplate) override;
     void OnInitialized() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    MessageTable GetMessageTable() const override;
 
 private:
+    // Answers the instance-notify message of another instance of the program: wParam is the
+    // code, lParam the sender's instance identifier.
+    void OnInstanceNotify(CMessage& message);
+
     CDebuggerPage m_debuggerPage;
     CWerPage m_werPage;
     CAboutPage m_aboutPage;
     // Declared after the pages so that it goes first, releasing the mutex.
     CInstanceManager m_instanceManager;
-    HICON m_hIcon;
+    HICON m_icon;
 };

@@ -1,60 +1,13 @@
-#include "InstanceManager.h"
+#include "app/InstanceManager.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include "../privileges/MessageBoxes.h"
-#include "InstanceNotify.h"
+#include "app/InstanceNotify.h"
+#include "base/Error.h"
+#include "base/Handle.h"
 
 namespace {
-const HRESULT kOutOfMemory = static_cast<HRESULT>(0x8007000E);
-
-// SIDs allocated by AllocateAndInitializeSid, freed on every way out; freeing keeps the
-// thread's last error.
-class CSidList {
-public:
-    CSidList() = default;
-    CSidList(const CSidList&) = delete;
-    CSidList& operator=(const CSidList&) = delete;
-    ~CSidList() {
-        DWORD error = GetLastError();
-        for (PSID sid : m_sids) {
-            if (sid)
-                FreeSid(sid);
-        }
-        SetLastError(error);
-    }
-    bool Add(SID_IDENTIFIER_AUTHORITY authority, DWORD subAuthority) {
-        return AllocateAndInitializeSid(&authority, 1, subAuthority, 0, 0, 0, 0, 0, 0, 0,
-                                        &m_sids[m_count++]) != FALSE;
-    }
-    int Count() const { return m_count; }
-    PSID operator[](int index) const { return m_sids[index]; }
-
-private:
-    PSID m_sids[3] = {};
-    int m_count = 0;
-};
-
-// Memory from LocalAlloc, freed on every way out without touching the last error.
-class CLocalMemory {
-public:
-    explicit CLocalMemory(SIZE_T bytes) : m_memory(LocalAlloc(LPTR, bytes)) {}
-    CLocalMemory(const CLocalMemory&) = delete;
-    CLocalMemory& operator=(const CLocalMemory&) = delete;
-    ~CLocalMemory() {
-        if (m_memory) {
-            DWORD error = GetLastError();
-            LocalFree(m_memory);
-            SetLastError(error);
-        }
-    }
-    void* Get() const { return m_memory; }
-
-private:
-    HLOCAL m_memory;
-};
-
 using ChangeWindowMessageFilterProc = BOOL(WINAPI*)(UINT, DWORD);
 bool g_messageFilterLookedUp = false;
 ChangeWindowMessageFilterProc g_changeWindowMessageFilter = nullptr;
@@ -76,12 +29,8 @@ bool FormatInstanceMutexName(bool global, DWORD id, CString& name) {
 
 bool IsElevatedRestart() {
     int count = 0;
-    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!args)
-        return false;
-    bool elevated = count == 2 && lstrcmpW(args[1], L"runas") == 0;
-    LocalFree(args);
-    return elevated;
+    CLocalMemory<LPWSTR> args(CommandLineToArgvW(GetCommandLineW(), &count));
+    return args && count == 2 && lstrcmpW(args.Get()[1], L"runas") == 0;
 }
 
 bool SetMessageFilter(UINT message, bool allow) {
@@ -97,20 +46,12 @@ bool SetMessageFilter(UINT message, bool allow) {
     return g_changeWindowMessageFilter(message, allow ? MSGFLT_ADD : MSGFLT_REMOVE) != FALSE;
 }
 
-CInstanceManager::CInstanceManager(BOOL global)
-    : m_bGlobal(global), m_dwInstanceId(0), m_hMutex(nullptr) {
+CInstanceManager::CInstanceManager(bool global) : m_global(global), m_instanceId(0) {
     wchar_t path[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    m_dwInstanceId = ComputeInstanceId(PathFindFileNameW(path));
+    m_instanceId = ComputeInstanceId(PathFindFileNameW(path));
     // An elevated instance must still hear the notices of an unelevated one.
     SetMessageFilter(g_instanceNotifyMessage, true);
-}
-
-CInstanceManager::~CInstanceManager() {
-    if (m_hMutex) {
-        CloseHandle(m_hMutex);
-        m_hMutex = nullptr;
-    }
 }
 
 bool CInstanceManager::Acquire(bool activatePrevious) {
@@ -132,47 +73,53 @@ bool CInstanceManager::Acquire(bool activatePrevious) {
 HRESULT CInstanceManager::CreateInstanceMutex() {
     // Every account, anonymous logons included, gets full access, so that instances running
     // under other tokens of the session (elevated or not) can open the same mutex.
-    CSidList sids;
-    if (!sids.Add(SECURITY_NT_AUTHORITY, SECURITY_LOCAL_SYSTEM_RID) ||
-        !sids.Add(SECURITY_WORLD_SID_AUTHORITY, SECURITY_WORLD_RID) ||
-        !sids.Add(SECURITY_NT_AUTHORITY, SECURITY_ANONYMOUS_LOGON_RID))
-        return HResultFromLastError();
-
+    const struct {
+        SID_IDENTIFIER_AUTHORITY authority;
+        DWORD subAuthority;
+    } kAccounts[] = {
+        {SECURITY_NT_AUTHORITY, SECURITY_LOCAL_SYSTEM_RID},
+        {SECURITY_WORLD_SID_AUTHORITY, SECURITY_WORLD_RID},
+        {SECURITY_NT_AUTHORITY, SECURITY_ANONYMOUS_LOGON_RID},
+    };
+    constexpr int kCount = sizeof(kAccounts) / sizeof(kAccounts[0]);
+    CSidHandle sids[kCount];
     DWORD aclBytes = sizeof(ACL);
-    for (int i = 0; i < sids.Count(); ++i)
-        aclBytes += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(sids[i]);
-    CLocalMemory aclMemory(aclBytes);
-    CLocalMemory descriptorMemory(SECURITY_DESCRIPTOR_MIN_LENGTH);
-    if (!aclMemory.Get() || !descriptorMemory.Get())
-        return kOutOfMemory;
-    auto* acl = static_cast<ACL*>(aclMemory.Get());
-    if (!InitializeAcl(acl, aclBytes, ACL_REVISION))
+    for (int i = 0; i < kCount; ++i) {
+        SID_IDENTIFIER_AUTHORITY authority = kAccounts[i].authority;
+        if (!AllocateAndInitializeSid(&authority, 1, kAccounts[i].subAuthority, 0, 0, 0, 0, 0, 0, 0,
+                                      sids[i].Put()))
+            return HResultFromLastError();
+        aclBytes += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(sids[i].Get());
+    }
+
+    CLocalMemory<ACL> acl(static_cast<ACL*>(LocalAlloc(LPTR, aclBytes)));
+    CLocalMemory<void> descriptor(LocalAlloc(LPTR, SECURITY_DESCRIPTOR_MIN_LENGTH));
+    if (!acl || !descriptor)
+        return E_OUTOFMEMORY;
+    if (!InitializeAcl(acl.Get(), aclBytes, ACL_REVISION))
         return HResultFromLastError();
-    for (int i = 0; i < sids.Count(); ++i) {
-        if (!AddAccessAllowedAce(acl, ACL_REVISION, MUTEX_ALL_ACCESS, sids[i]))
+    for (const CSidHandle& sid : sids) {
+        if (!AddAccessAllowedAce(acl.Get(), ACL_REVISION, MUTEX_ALL_ACCESS, sid.Get()))
             return HResultFromLastError();
     }
-    PSECURITY_DESCRIPTOR descriptor = descriptorMemory.Get();
-    if (!InitializeSecurityDescriptor(descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorDacl(descriptor, TRUE, acl, FALSE))
+    if (!InitializeSecurityDescriptor(descriptor.Get(), SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(descriptor.Get(), TRUE, acl.Get(), FALSE))
         return HResultFromLastError();
 
     SECURITY_ATTRIBUTES attributes = {};
     attributes.nLength = sizeof(attributes);
-    attributes.lpSecurityDescriptor = descriptor;
+    attributes.lpSecurityDescriptor = descriptor.Get();
     attributes.bInheritHandle = FALSE;
 
     CString name;
-    if (!FormatInstanceMutexName(m_bGlobal != FALSE, m_dwInstanceId, name))
-        return kOutOfMemory;
+    if (!FormatInstanceMutexName(m_global, m_instanceId, name))
+        return E_OUTOFMEMORY;
 
-    if (m_hMutex) {
-        CloseHandle(m_hMutex);
-        m_hMutex = nullptr;
-    }
-    m_hMutex = CreateMutexW(&attributes, FALSE, name);
+    // A handle from an earlier call goes first, so that it does not count as another instance.
+    m_mutex.Reset();
+    m_mutex.Reset(CreateMutexW(&attributes, FALSE, name));
     DWORD error = GetLastError();
-    if (m_hMutex)
+    if (m_mutex)
         return error == ERROR_ALREADY_EXISTS ? 1 : 0;
     // A mutex of the same name that this token may not open also means another instance.
     if (error == ERROR_ACCESS_DENIED)
@@ -183,7 +130,7 @@ HRESULT CInstanceManager::CreateInstanceMutex() {
 bool CInstanceManager::Notify(WPARAM code) const {
     // Never waits for the receivers: a hung instance must not hang this one.
     return SendNotifyMessageW(HWND_BROADCAST, g_instanceNotifyMessage, code,
-                              static_cast<LPARAM>(m_dwInstanceId)) != FALSE;
+                              static_cast<LPARAM>(m_instanceId)) != FALSE;
 }
 
 bool CInstanceManager::NotifyActivate() const {

@@ -6,7 +6,8 @@
 
 #include <windows.h>
 
-#include "../framework/String.h"
+#include "base/Handle.h"
+#include "base/String.h"
 
 // The instance identifier of an executable file name (extension included, no folder): the
 // name upper-cased, each UTF-16 unit added after rotating the sum right by 13 bits.
@@ -24,8 +25,7 @@ class CInstanceManager {
 public:
     enum : DWORD { kEveryInstance = 0xFFFFFFFF };
 
-    explicit CInstanceManager(BOOL global);
-    virtual ~CInstanceManager();
+    explicit CInstanceManager(bool global);
     CInstanceManager(const CInstanceManager&) = delete;
     CInstanceManager& operator=(const CInstanceManager&) = delete;
 
@@ -38,13 +38,14 @@ public:
     bool NotifyActivate() const;
     bool NotifyClose() const;
     // Whether an instance-notify message with this identifier is meant for this instance.
-    bool IsSameInstance(DWORD id) const { return id == m_dwInstanceId || id == kEveryInstance; }
-    DWORD GetInstanceId() const { return m_dwInstanceId; }
+    bool IsSameInstance(DWORD id) const { return id == m_instanceId || id == kEveryInstance; }
 
 private:
     bool Notify(WPARAM code) const;
 
-    BOOL m_bGlobal;
-    DWORD m_dwInstanceId;
-    HANDLE m_hMutex;
+    // The mutex lives in the "Global" namespace rather than the session's "Local" one.
+    bool m_global;
+    DWORD m_instanceId;
+    // The named mutex, kept whether this process created it or another instance did.
+    CKernelHandle m_mutex;
 };

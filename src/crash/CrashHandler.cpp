@@ -1,15 +1,16 @@
-#include "CrashHandler.h"
+#include "crash/CrashHandler.h"
 
 #include <dbghelp.h>
 #include <stdio.h>
 #include <string.h>
 #include <wchar.h>
 
-#include "../about/ModuleVersion.h"
-#include "../debugger/PathUtils.h"
-#include "../framework/Handle.h"
-#include "../privileges/MessageBoxes.h"
-#include "../resources/resource.h"
+#include "base/Error.h"
+#include "base/Handle.h"
+#include "base/ModuleVersion.h"
+#include "base/PathUtils.h"
+#include "framework/MessageBoxes.h"
+#include "resources/resource.h"
 
 namespace {
 // Only the header's types are used: the library is loaded at the crash, never linked.
@@ -96,7 +97,7 @@ bool WriteCrashDumpFile(const wchar_t* name, EXCEPTION_POINTERS* exceptionPointe
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return false;
-    if (WriteMiniDump(file, exceptionPointers))
+    if (WriteMiniDump(file.Get(), exceptionPointers))
         return true;
     DWORD error = GetLastError();
     file.Reset();
@@ -105,18 +106,18 @@ bool WriteCrashDumpFile(const wchar_t* name, EXCEPTION_POINTERS* exceptionPointe
     return false;
 }
 
-BOOL WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* exceptionPointers) {
+bool WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* exceptionPointers) {
     // Loaded only now and never freed: the process is about to end.
     HMODULE library = LoadDumpLibrary();
     if (!library)
-        return FALSE;
+        return false;
     auto writeDump = reinterpret_cast<MiniDumpWriteDumpFunction>(
         reinterpret_cast<void*>(GetProcAddress(library, "MiniDumpWriteDump")));
     if (!writeDump)
-        return FALSE;
+        return false;
     MINIDUMP_EXCEPTION_INFORMATION exception = {GetCurrentThreadId(), exceptionPointers, FALSE};
     return writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal, &exception,
-                     nullptr, nullptr);
+                     nullptr, nullptr) != FALSE;
 }
 
 void ShowCrashMessage(const wchar_t* path, HRESULT code) {

@@ -14,6 +14,6 @@ bool BuildCrashDumpName(wchar_t* buffer, UINT capacity);
 // True when the file holds a complete dump; no partial file stays behind.
 bool WriteCrashDumpFile(const wchar_t* name, EXCEPTION_POINTERS* exceptionPointers);
 // The dump library's answer, or false when the library or its function is unavailable.
-BOOL WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* exceptionPointers);
+bool WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* exceptionPointers);
 // The crash message: with a path where the dump is, without one the reason it is missing.
 void ShowCrashMessage(const wchar_t* path, HRESULT code);

@@ -1,104 +1,106 @@
-#include "DebuggerPage.h"
+#include "debugger/DebuggerPage.h"
 
 #include <commdlg.h>
 #include <shlwapi.h>
 
-#include "../framework/WinApp.h"
-#include "../privileges/Elevation.h"
-#include "../privileges/MessageBoxes.h"
-#include "../resources/resource.h"
-#include "DebuggerEntry.h"
-#include "PathUtils.h"
+#include "base/PathUtils.h"
+#include "debugger/AeDebug.h"
+#include "framework/MessageBoxes.h"
+#include "framework/WinApp.h"
+#include "privileges/Elevation.h"
+#include "resources/resource.h"
 
 CDebuggerPage::CDebuggerPage() : CPropertyPage(IDD_DEBUGGER) {}
 
 void CDebuggerPage::DoDataExchange(CDataExchange* dx) {
-    DDX_Control(dx, IDC_DEBUGGER_LIST, m_debuggers);
-    DDX_Control(dx, IDC_PATH, m_path);
-    DDX_Control(dx, IDC_PARAMETERS, m_parameters);
-    DDX_Control(dx, IDC_CONFIGURE, m_configure);
-    DDX_Control(dx, IDC_BROWSE, m_browse);
-    DDX_Control(dx, IDC_DEFAULT, m_default);
-    DDX_Control(dx, IDC_AUTOSTART, m_autoStart);
-    DDX_Control(dx, IDC_BREAK, m_break);
-    DDX_Text(dx, IDC_PATH, m_strPath);
-    DDX_Text(dx, IDC_PARAMETERS, m_strParameters);
-    DDX_Check(dx, IDC_AUTOSTART, m_bAutoStart);
+    DDX_Control(dx, IDC_DEBUGGER_LIST, m_debuggerList);
+    DDX_Control(dx, IDC_PATH, m_pathEdit);
+    DDX_Control(dx, IDC_PARAMETERS, m_parametersEdit);
+    DDX_Control(dx, IDC_CONFIGURE, m_configureButton);
+    DDX_Control(dx, IDC_BROWSE, m_browseButton);
+    DDX_Control(dx, IDC_DEFAULT, m_defaultButton);
+    DDX_Control(dx, IDC_AUTOSTART, m_autoStartCheck);
+    DDX_Control(dx, IDC_BREAK, m_breakButton);
+    DDX_Text(dx, IDC_PATH, m_path);
+    DDX_Text(dx, IDC_PARAMETERS, m_parameters);
+    DDX_Check(dx, IDC_AUTOSTART, m_autoStart);
 }
 
-const CPropertyPage::CommandEntry* CDebuggerPage::GetCommandTable(int* count) const {
-    static const CommandEntry table[] = {
-        OnCommand<CDebuggerPage>(IDC_DEBUGGER_LIST, CBN_SELCHANGE, &CDebuggerPage::OnShowSelection),
-        OnCommand<CDebuggerPage>(IDC_DEFAULT, BN_CLICKED, &CDebuggerPage::OnShowSelection),
-        OnCommand<CDebuggerPage>(IDC_CONFIGURE, BN_CLICKED, &CDebuggerPage::OnConfigure),
-        OnCommand<CDebuggerPage>(IDC_BROWSE, BN_CLICKED, &CDebuggerPage::OnBrowse),
-        OnCommand<CDebuggerPage>(IDC_BREAK, BN_CLICKED, &CDebuggerPage::OnBreak),
-        OnCommand<CDebuggerPage>(IDC_PATH, EN_CHANGE, &CDebuggerPage::OnChanged),
-        OnCommand<CDebuggerPage>(IDC_PATH, EN_UPDATE, &CDebuggerPage::OnChanged),
-        OnCommand<CDebuggerPage>(IDC_PARAMETERS, EN_CHANGE, &CDebuggerPage::OnChanged),
-        OnCommand<CDebuggerPage>(IDC_PARAMETERS, EN_UPDATE, &CDebuggerPage::OnChanged),
-        OnCommand<CDebuggerPage>(IDC_AUTOSTART, BN_CLICKED, &CDebuggerPage::OnChanged),
+MessageTable CDebuggerPage::GetMessageTable() const {
+    static const MessageEntry table[] = {
+        OnCommand<&CDebuggerPage::OnShowSelection>(IDC_DEBUGGER_LIST, CBN_SELCHANGE),
+        OnCommand<&CDebuggerPage::OnShowSelection>(IDC_DEFAULT, BN_CLICKED),
+        OnCommand<&CDebuggerPage::OnConfigure>(IDC_CONFIGURE, BN_CLICKED),
+        OnCommand<&CDebuggerPage::OnBrowse>(IDC_BROWSE, BN_CLICKED),
+        OnCommand<&CDebuggerPage::OnBreak>(IDC_BREAK, BN_CLICKED),
+        OnCommand<&CDebuggerPage::OnChanged>(IDC_PATH, EN_CHANGE),
+        OnCommand<&CDebuggerPage::OnChanged>(IDC_PATH, EN_UPDATE),
+        OnCommand<&CDebuggerPage::OnChanged>(IDC_PARAMETERS, EN_CHANGE),
+        OnCommand<&CDebuggerPage::OnChanged>(IDC_PARAMETERS, EN_UPDATE),
+        OnCommand<&CDebuggerPage::OnChanged>(IDC_AUTOSTART, BN_CLICKED),
     };
-    *count = static_cast<int>(sizeof(table) / sizeof(table[0]));
     return table;
 }
 
-BOOL CDebuggerPage::OnInitDialog() {
+bool CDebuggerPage::OnInitDialog() {
     CPropertyPage::OnInitDialog();
 
-    bool shown = m_debuggers.Fill() != FALSE;
+    CSimpleArray<CDebuggerEntry> catalogue;
+    bool shown = LoadDebuggerCatalogue(catalogue);
     if (shown) {
+        m_debuggerList.Fill(catalogue);
         CDebuggerEntry stored;
-        if (stored.Read()) {
+        if (ReadAeDebug(stored)) {
             // The stored values as they are, whichever catalogue entry matches their path.
-            m_debuggers.SelectByPath(stored);
+            m_debuggerList.SelectByPath(stored);
             ShowEntry(stored);
         } else {
-            m_debuggers.SetCurSel(0);
+            m_debuggerList.SetCurSel(0);
             OnShowSelection();
         }
     } else {
-        m_debuggers.EnableWindow(FALSE);
+        MessageBoxResource(IDS_OUT_OF_MEMORY, MB_ICONERROR);
+        m_debuggerList.EnableWindow(false);
     }
 
     wchar_t raise[MAX_PATH];
-    m_break.EnableWindow(GetModuleRelativePath(L"raise.exe", raise, MAX_PATH) &&
-                         PathFileExistsW(raise));
+    m_breakButton.EnableWindow(GetModuleRelativePath(L"raise.exe", raise, MAX_PATH) &&
+                               PathFileExistsW(raise));
 
     // A change mark sent while the sheet is still creating this page does not reach its Apply
     // button (the sheet sets its buttons up afterwards); repeat it once the sheet is ready.
     if (shown)
-        ::PostMessageW(GetParent(), PSM_CHANGED, reinterpret_cast<WPARAM>(m_hWnd), 0);
-    return TRUE;
+        ::PostMessageW(GetParent(), PSM_CHANGED, reinterpret_cast<WPARAM>(m_hwnd), 0);
+    return true;
 }
 
 void CDebuggerPage::ShowEntry(const CDebuggerEntry& entry) {
-    BOOL some = !entry.IsNone();
-    m_parameters.EnableWindow(some);
-    m_autoStart.EnableWindow(some);
-    m_default.EnableWindow(some);
-    m_configure.EnableWindow(entry.IsConfigurable());
-    m_browse.EnableWindow(entry.IsCustom());
+    bool some = !entry.IsNone();
+    m_parametersEdit.EnableWindow(some);
+    m_autoStartCheck.EnableWindow(some);
+    m_defaultButton.EnableWindow(some);
+    m_configureButton.EnableWindow(entry.IsConfigurable());
+    m_browseButton.EnableWindow(entry.IsCustom());
 
-    m_strPath = entry.GetPath(FALSE);
-    m_strParameters = entry.GetParameters();
-    m_bAutoStart = entry.IsAutoStart();
-    UpdateData(FALSE);
-    SetModified(TRUE);
+    m_path = entry.GetPath();
+    m_parameters = entry.GetParameters();
+    m_autoStart = entry.IsAutoStart();
+    UpdateData(false);
+    SetModified(true);
 }
 
 void CDebuggerPage::OnShowSelection() {
     CDebuggerEntry entry;
-    if (m_debuggers.GetSelection(entry))
+    if (m_debuggerList.GetSelection(entry))
         ShowEntry(entry);
 }
 
 void CDebuggerPage::OnChanged() {
-    SetModified(TRUE);
+    SetModified(true);
 }
 
 void CDebuggerPage::OnConfigure() {
-    CString path = m_path.GetWindowText();
+    CString path = m_pathEdit.GetWindowText();
     if (PathFileExistsW(path))
         ShellOpen(path);
     else
@@ -139,50 +141,50 @@ void CDebuggerPage::OnBrowse() {
     ofn.lpstrDefExt = L"exe";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
     if (GetOpenFileNameW(&ofn))
-        m_path.SetWindowText(file);
+        m_pathEdit.SetWindowText(file);
 }
 
 void CDebuggerPage::OnBreak() {
     wchar_t raise[MAX_PATH];
     if (!GetModuleRelativePath(L"raise.exe", raise, MAX_PATH))
         return;
-    if (!ShellOpen(m_hWnd, raise, nullptr, SW_SHOWNORMAL))
+    if (!ShellOpen(m_hwnd, raise, nullptr, SW_SHOWNORMAL))
         MessageBoxResource(IDS_BREAK_FAILED, MB_ICONEXCLAMATION);
 }
 
-BOOL CDebuggerPage::OnApply() {
-    UpdateData(TRUE);
+bool CDebuggerPage::OnApply() {
+    UpdateData(true);
     CDebuggerEntry entry;
-    m_debuggers.GetSelection(entry);
+    m_debuggerList.GetSelection(entry);
 
     if (!entry.IsNone()) {
-        if (m_strPath.IsEmpty()) {
+        if (m_path.IsEmpty()) {
             MessageBoxResource(IDS_EMPTY_PATH, MB_ICONEXCLAMATION);
-            m_path.SetFocus();
-            return FALSE;
+            m_pathEdit.SetFocus();
+            return false;
         }
-        if (!PathFileExistsW(m_strPath)) {
+        if (!PathFileExistsW(m_path)) {
             MessageBoxResource(IDS_EXE_MISSING, MB_ICONERROR);
-            m_path.SetFocus();
-            return FALSE;
+            m_pathEdit.SetFocus();
+            return false;
         }
-        if (m_strParameters.IsEmpty()) {
+        if (m_parameters.IsEmpty()) {
             MessageBoxResource(IDS_EMPTY_PARAMETERS, MB_ICONEXCLAMATION);
-            m_parameters.SetFocus();
-            return FALSE;
+            m_parametersEdit.SetFocus();
+            return false;
         }
-        entry.Set(m_strPath, m_strParameters, m_bAutoStart);
+        entry.Set(m_path, m_parameters, m_autoStart);
     }
 
     // Refused, or an elevated instance was started that will close this one.
     if (!RequireElevation(IDS_ELEVATION_PROMPT))
-        return FALSE;
+        return false;
 
-    if (entry.Write()) {
-        SetModified(FALSE);
+    if (WriteAeDebug(entry)) {
+        SetModified(false);
         MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
     } else {
         MessageBoxResource(IDS_WRITE_FAILED, MB_ICONEXCLAMATION);
     }
-    return TRUE;
+    return true;
 }

@@ -2,20 +2,18 @@
 // parameters and automatic start, its own configuration, and a test crash through raise.exe.
 #pragma once
 
-#include "../framework/PropertyPage.h"
-#include "DebuggerComboBox.h"
-
-class CDebuggerEntry;
+#include "debugger/DebuggerComboBox.h"
+#include "framework/PropertyPage.h"
 
 class CDebuggerPage : public CPropertyPage {
 public:
     CDebuggerPage();
 
 protected:
-    BOOL OnInitDialog() override;
+    bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
-    BOOL OnApply() override;
-    const CommandEntry* GetCommandTable(int* count) const override;
+    bool OnApply() override;
+    MessageTable GetMessageTable() const override;
 
 private:
     // Shows a record's values and enables the controls its kind allows.
@@ -27,16 +25,17 @@ private:
     void OnBrowse();
     void OnBreak();
 
-    CDebuggerComboBox m_debuggers;
-    CEdit m_path;
-    CEdit m_parameters;
-    CButton m_configure;
-    CButton m_browse;
-    CButton m_default;
-    CButton m_autoStart;
-    CButton m_break;
+    CDebuggerComboBox m_debuggerList;
+    CEdit m_pathEdit;
+    CEdit m_parametersEdit;
+    CButton m_configureButton;
+    CButton m_browseButton;
+    CButton m_defaultButton;
+    CButton m_autoStartCheck;
+    CButton m_breakButton;
 
-    CString m_strPath;
-    CString m_strParameters;
-    BOOL m_bAutoStart = FALSE;
+    // The values the controls show.
+    CString m_path;
+    CString m_parameters;
+    bool m_autoStart = false;
 };

@@ -1,18 +1,33 @@
-#include "PropertyPage.h"
+#include "framework/PropertyPage.h"
 
-#include "WinApp.h"
+#include "framework/WinApp.h"
+
+namespace {
+// The control a notification is about, for the messages that a page passes to its controls.
+HWND NotifyingControl(UINT message, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<HWND>(lParam);
+    case WM_DRAWITEM:
+        return reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
+    default:
+        return nullptr;
+    }
+}
+} // namespace
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
-    if (control.m_hWnd)
+    if (control.m_hwnd)
         return;
-    HWND hwnd = ::GetDlgItem(dx->m_pDlgWnd->m_hWnd, id);
+    HWND hwnd = ::GetDlgItem(dx->m_page->m_hwnd, id);
     if (hwnd && control.SubclassWindow(hwnd))
-        dx->m_pDlgWnd->RegisterControl(&control);
+        dx->m_page->RegisterControl(&control);
 }
 
 void DDX_Text(CDataExchange* dx, int id, CString& value) {
-    HWND hwnd = ::GetDlgItem(dx->m_pDlgWnd->m_hWnd, id);
-    if (!dx->m_bSaveAndValidate) {
+    HWND hwnd = ::GetDlgItem(dx->m_page->m_hwnd, id);
+    if (!dx->m_saveAndValidate) {
         SetWindowTextW(hwnd, value);
         return;
     }
@@ -25,15 +40,15 @@ void DDX_Text(CDataExchange* dx, int id, CString& value) {
     }
 }
 
-void DDX_Check(CDataExchange* dx, int id, BOOL& value) {
-    HWND hwnd = ::GetDlgItem(dx->m_pDlgWnd->m_hWnd, id);
-    if (dx->m_bSaveAndValidate)
+void DDX_Check(CDataExchange* dx, int id, bool& value) {
+    HWND hwnd = ::GetDlgItem(dx->m_page->m_hwnd, id);
+    if (dx->m_saveAndValidate)
         value = SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
     else
         SendMessageW(hwnd, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-CPropertyPage::CPropertyPage(UINT templateId) : m_templateId(templateId), m_psp() {
+CPropertyPage::CPropertyPage(UINT templateId) : m_psp() {
     m_psp.dwSize = sizeof(m_psp);
     m_psp.dwFlags = PSP_DEFAULT;
     m_psp.hInstance = AfxGetResourceHandle();
@@ -44,42 +59,32 @@ CPropertyPage::CPropertyPage(UINT templateId) : m_templateId(templateId), m_psp(
 
 CPropertyPage::~CPropertyPage() = default;
 
-BOOL CPropertyPage::UpdateData(BOOL saveAndValidate) {
+void CPropertyPage::UpdateData(bool saveAndValidate) {
     CDataExchange dx(this, saveAndValidate);
     DoDataExchange(&dx);
-    return TRUE;
 }
 
-void CPropertyPage::SetModified(BOOL changed) {
-    HWND sheet = ::GetParent(m_hWnd);
+void CPropertyPage::SetModified(bool changed) {
+    HWND sheet = ::GetParent(m_hwnd);
     if (sheet)
         ::SendMessageW(sheet, changed ? PSM_CHANGED : PSM_UNCHANGED,
-                       reinterpret_cast<WPARAM>(m_hWnd), 0);
+                       reinterpret_cast<WPARAM>(m_hwnd), 0);
 }
 
 void CPropertyPage::RegisterControl(CWnd* control) {
     m_controls.Add(control);
 }
 
-BOOL CPropertyPage::OnInitDialog() {
-    UpdateData(FALSE);
-    return TRUE;
-}
-
-const CPropertyPage::CommandEntry* CPropertyPage::GetCommandTable(int* count) const {
-    *count = 0;
-    return nullptr;
-}
-
-BOOL CPropertyPage::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) {
-    return FALSE;
+bool CPropertyPage::OnInitDialog() {
+    UpdateData(false);
+    return true;
 }
 
 CWnd* CPropertyPage::FindControl(HWND hwnd) const {
     if (!hwnd)
         return nullptr;
     for (int i = 0; i < m_controls.GetCount(); ++i) {
-        if (m_controls[i]->m_hWnd == hwnd)
+        if (m_controls[i]->m_hwnd == hwnd)
             return m_controls[i];
     }
     return nullptr;
@@ -91,7 +96,7 @@ INT_PTR CALLBACK CPropertyPage::DialogProc(HWND hwnd, UINT message, WPARAM wPara
         // The sheet passes a copy of the page's PROPSHEETPAGEW; its lParam is the page object.
         page = reinterpret_cast<CPropertyPage*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
         SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(page));
-        page->m_hWnd = hwnd;
+        page->m_hwnd = hwnd;
     } else {
         page = reinterpret_cast<CPropertyPage*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }
@@ -100,62 +105,31 @@ INT_PTR CALLBACK CPropertyPage::DialogProc(HWND hwnd, UINT message, WPARAM wPara
     INT_PTR result = page->HandleMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         page->m_controls.RemoveAll();
-        page->m_hWnd = nullptr;
+        page->m_hwnd = nullptr;
     }
     return result;
 }
 
 INT_PTR CPropertyPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = 0;
-    switch (message) {
-    case WM_INITDIALOG:
+    if (message == WM_INITDIALOG)
         return OnInitDialog();
-    case WM_NOTIFY: {
+    if (message == WM_NOTIFY) {
+        // Only the page's own sheet speaks for the sheet.
         auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header->code == PSN_APPLY) {
+        if (header->code == PSN_APPLY && header->hwndFrom == ::GetParent(m_hwnd)) {
             LONG_PTR answer = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
-            SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, answer);
+            SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, answer);
             return TRUE;
         }
-        break;
     }
-    case WM_COMMAND: {
-        HWND source = reinterpret_cast<HWND>(lParam);
-        if (CWnd* control = FindControl(source)) {
-            if (control->OnChildNotify(message, wParam, lParam, &result))
-                return TRUE;
-        }
-        UINT id = LOWORD(wParam);
-        UINT code = HIWORD(wParam);
-        int count = 0;
-        const CommandEntry* table = GetCommandTable(&count);
-        for (int i = 0; i < count; ++i) {
-            if (table[i].id == id && table[i].code == code) {
-                (this->*table[i].handler)();
-                return TRUE;
-            }
-        }
-        break;
-    }
-    case WM_CTLCOLORSTATIC:
-        if (CWnd* control = FindControl(reinterpret_cast<HWND>(lParam))) {
-            // A WM_CTLCOLOR* answer is the brush itself, not a DWLP_MSGRESULT value.
-            if (control->OnChildNotify(message, wParam, lParam, &result))
-                return static_cast<INT_PTR>(result);
-        }
-        break;
-    case WM_DRAWITEM:
-        if (CWnd* control = FindControl(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem)) {
-            if (control->OnChildNotify(message, wParam, lParam, &result))
-                return TRUE;
-        }
-        break;
-    default:
-        break;
-    }
-    if (OnMessage(message, wParam, lParam, &result)) {
-        SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
-        return TRUE;
-    }
-    return FALSE;
+    // A control's notification goes to its object first; what that passes on, to the page.
+    CMessage routed = {message, wParam, lParam};
+    CWnd* control = FindControl(NotifyingControl(message, lParam));
+    if (!(control && control->Dispatch(routed)) && !Dispatch(routed))
+        return FALSE;
+    // A WM_CTLCOLOR* answer is the brush itself; any other goes into DWLP_MSGRESULT.
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
+        return static_cast<INT_PTR>(routed.result);
+    SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, routed.result);
+    return TRUE;
 }

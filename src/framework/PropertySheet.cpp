@@ -1,9 +1,6 @@
-#include "PropertySheet.h"
+#include "framework/PropertySheet.h"
 
-#include <stdlib.h>
-#include <string.h>
-
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 namespace {
 // The sheet being shown: the system's sheet callback has no room for a pointer of ours.
@@ -32,30 +29,21 @@ CPropertySheet::CPropertySheet(UINT captionId, HWND parent, UINT startPage) : m_
 CPropertySheet::~CPropertySheet() = default;
 
 void CPropertySheet::AddPage(CPropertyPage* page) {
-    m_pages.Add(page);
+    m_pages.Add(*page->GetPropSheetPage());
 }
 
 INT_PTR CPropertySheet::DoModal() {
-    int count = m_pages.GetCount();
-    auto* pages = static_cast<PROPSHEETPAGEW*>(calloc(count ? count : 1, sizeof(PROPSHEETPAGEW)));
-    if (!pages)
-        return -1;
-    for (int i = 0; i < count; ++i)
-        memcpy(&pages[i], m_pages[i]->GetPropSheetPage(), sizeof(PROPSHEETPAGEW));
     m_psh.hInstance = AfxGetResourceHandle();
     m_psh.pszCaption = m_caption;
-    m_psh.nPages = count;
-    m_psh.ppsp = pages;
+    m_psh.nPages = m_pages.GetCount();
+    m_psh.ppsp = m_pages.begin();
 
     CPropertySheet* previous = g_creatingSheet;
     g_creatingSheet = this;
     INT_PTR result = PropertySheetW(&m_psh);
     g_creatingSheet = previous;
-    free(pages);
     return result;
 }
-
-void CPropertySheet::OnPreCreate(DLGTEMPLATE*) {}
 
 int CALLBACK CPropertySheet::SheetCallback(HWND hwnd, UINT message, LPARAM lParam) {
     CPropertySheet* sheet = g_creatingSheet;

@@ -1,10 +1,9 @@
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
 namespace {
 CWinApp* g_app = nullptr;
-HINSTANCE g_resourceHandle = nullptr;
 } // namespace
 
 CWinApp::CWinApp() {
@@ -16,20 +15,16 @@ CWinApp::~CWinApp() {
         g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance() {
+bool CWinApp::InitInstance() {
     // Resources live in the executable itself; there are no satellite resource modules.
-    g_resourceHandle = m_hInstance;
-    return TRUE;
+    AfxSetResourceHandle(m_instance);
+    return true;
 }
 
 CWinApp* AfxGetApp() {
     return g_app;
 }
 
-HINSTANCE AfxGetResourceHandle() {
-    return g_resourceHandle ? g_resourceHandle : GetModuleHandleW(nullptr);
-}
-
 HWND AfxGetMainHwnd() {
-    return g_app && g_app->m_pMainWnd ? g_app->m_pMainWnd->GetSafeHwnd() : nullptr;
+    return g_app && g_app->m_mainWnd ? g_app->m_mainWnd->GetSafeHwnd() : nullptr;
 }

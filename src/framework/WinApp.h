@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "base/ResourceModule.h"
+
 class CWnd;
 
 class CWinApp {
@@ -14,13 +16,12 @@ public:
 
     // The start-up routine. The framework's own part selects the resource module; a program
     // overrides it and returns false when the process should end without a message loop.
-    virtual BOOL InitInstance();
+    virtual bool InitInstance();
 
-    HINSTANCE m_hInstance = nullptr;
+    HINSTANCE m_instance = nullptr;
     // The window that owns the program's message boxes; null while none exists.
-    CWnd* m_pMainWnd = nullptr;
+    CWnd* m_mainWnd = nullptr;
 };
 
 CWinApp* AfxGetApp();
-HINSTANCE AfxGetResourceHandle();
 HWND AfxGetMainHwnd();

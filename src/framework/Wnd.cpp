@@ -1,50 +1,53 @@
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
 #include <commctrl.h>
 
 CWnd::~CWnd() {
-    if (m_subclassed && m_hWnd)
-        RemoveWindowSubclass(m_hWnd, SubclassProc, reinterpret_cast<UINT_PTR>(this));
+    if (m_subclassed && m_hwnd)
+        RemoveWindowSubclass(m_hwnd, SubclassProc, reinterpret_cast<UINT_PTR>(this));
 }
 
 CString CWnd::GetWindowText() const {
     CString text;
-    int length = GetWindowTextLengthW(m_hWnd);
+    int length = GetWindowTextLengthW(m_hwnd);
     if (wchar_t* buffer = text.GetBuffer(length)) {
-        ::GetWindowTextW(m_hWnd, buffer, length + 1);
+        ::GetWindowTextW(m_hwnd, buffer, length + 1);
         text.ReleaseBuffer();
     }
     return text;
 }
 
-BOOL CWnd::SubclassWindow(HWND hwnd) {
+bool CWnd::SubclassWindow(HWND hwnd) {
     if (!hwnd || m_subclassed)
-        return FALSE;
+        return false;
     if (!SetWindowSubclass(hwnd, SubclassProc, reinterpret_cast<UINT_PTR>(this), 0))
-        return FALSE;
-    m_hWnd = hwnd;
+        return false;
+    m_hwnd = hwnd;
     m_subclassed = true;
     OnSubclassed();
-    return TRUE;
+    return true;
 }
 
-BOOL CWnd::OnChildNotify(UINT message, WPARAM, LPARAM lParam, LRESULT* result) {
-    if (message == WM_DRAWITEM) {
-        DrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
-        *result = TRUE;
-        return TRUE;
+bool CWnd::Dispatch(CMessage& message) {
+    // A message that could not be registered is 0: WM_NULL is never one of ours.
+    if (message.message == WM_NULL)
+        return false;
+    MessageTable table = GetMessageTable();
+    for (int i = 0; i < table.count; ++i) {
+        const MessageEntry& row = table.rows[i];
+        if (row.message != message.message || (row.command && (LOWORD(message.wParam) != row.id ||
+                                                               HIWORD(message.wParam) != row.code)))
+            continue;
+        message.result = 0;
+        message.handled = true;
+        row.handler(this, message);
+        return message.handled;
     }
-    return FALSE;
+    return false;
 }
 
-void CWnd::DrawItem(DRAWITEMSTRUCT*) {}
-
-LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    return Default(message, wParam, lParam);
-}
-
-LRESULT CWnd::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefSubclassProc(m_hWnd, message, wParam, lParam);
+LRESULT CWnd::Default(const CMessage& message) {
+    return DefSubclassProc(m_hwnd, message.message, message.wParam, message.lParam);
 }
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
@@ -54,8 +57,11 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         RemoveWindowSubclass(hwnd, SubclassProc, id);
         LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
         self->m_subclassed = false;
-        self->m_hWnd = nullptr;
+        self->m_hwnd = nullptr;
         return result;
     }
-    return self->WindowProc(message, wParam, lParam);
+    CMessage routed = {message, wParam, lParam};
+    if (self->Dispatch(routed))
+        return routed.result;
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }

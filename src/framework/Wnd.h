@@ -1,11 +1,45 @@
-// Thin wrappers around windows the program does not own: dialog controls and the sheet. A
-// wrapper may subclass its window to see the window's own messages, and may receive the
-// notifications that its parent reflects back to it.
+// Thin wrappers around windows the program does not own: dialog controls and the sheet.
+//
+// Messages reach a wrapper's handlers through one path: its message table. The table sees the
+// window's own messages once the wrapper has subclassed the window, and the notifications that
+// its parent page passes back to it (WM_COMMAND, WM_CTLCOLORSTATIC, WM_DRAWITEM about this
+// control). A row names a message and a handler, or a control's command and a handler without
+// arguments; the first matching row runs.
 #pragma once
 
 #include <windows.h>
 
-#include "String.h"
+#include <type_traits>
+
+#include "base/String.h"
+
+class CWnd;
+
+// A message on its way through a table. The handler sets the answer; it clears handled to let
+// the message go on as if no row had matched.
+struct CMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result = 0;
+    bool handled = true;
+};
+
+struct MessageEntry {
+    UINT message;
+    bool command; // a WM_COMMAND row for one control's notification
+    UINT id;      // commands: the control
+    UINT code;    // commands: the notification code
+    void (*handler)(CWnd* window, CMessage& message);
+};
+
+// A window's table: the rows of a static array.
+struct MessageTable {
+    MessageTable() = default;
+    template <int N> constexpr MessageTable(const MessageEntry (&rows)[N]) : rows(rows), count(N) {}
+    const MessageEntry* rows = nullptr;
+    int count = 0;
+};
 
 class CWnd {
 public:
@@ -14,47 +48,59 @@ public:
     CWnd& operator=(const CWnd&) = delete;
     virtual ~CWnd();
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
-    operator HWND() const { return m_hWnd; }
+    HWND GetSafeHwnd() const { return m_hwnd; }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::SendMessageW(m_hWnd, message, wParam, lParam);
+        return ::SendMessageW(m_hwnd, message, wParam, lParam);
     }
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::PostMessageW(m_hWnd, message, wParam, lParam);
-    }
-    BOOL EnableWindow(BOOL enable = TRUE) const { return ::EnableWindow(m_hWnd, enable); }
-    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-    HWND SetFocus() const { return ::SetFocus(m_hWnd); }
-    HWND GetParent() const { return ::GetParent(m_hWnd); }
-    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
-    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    void EnableWindow(bool enable) const { ::EnableWindow(m_hwnd, enable); }
+    bool IsWindowEnabled() const { return ::IsWindowEnabled(m_hwnd) != FALSE; }
+    void SetFocus() const { ::SetFocus(m_hwnd); }
+    HWND GetParent() const { return ::GetParent(m_hwnd); }
+    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hwnd); }
     CString GetWindowText() const;
-    BOOL SetWindowText(const wchar_t* text) const { return ::SetWindowTextW(m_hWnd, text); }
-    void Invalidate(BOOL erase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
+    void SetWindowText(const wchar_t* text) const { ::SetWindowTextW(m_hwnd, text); }
 
-    // Routes the window's messages through WindowProc until the window is destroyed.
-    BOOL SubclassWindow(HWND hwnd);
-    // Forgets the window without touching it; for wrappers that only need the handle.
-    void Attach(HWND hwnd) { m_hWnd = hwnd; }
+    // Routes the window's messages through the table until the window is destroyed.
+    bool SubclassWindow(HWND hwnd);
+    // Takes the window without subclassing it; for wrappers that only need the handle.
+    void Attach(HWND hwnd) { m_hwnd = hwnd; }
 
-    // A notification that the parent received from this control and passed back to it
-    // (WM_COMMAND, WM_CTLCOLORSTATIC, WM_DRAWITEM). Return TRUE when it is consumed, with the
-    // parent's answer in *result; FALSE lets the parent handle it as well.
-    virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // Runs the first row of the table that matches; false when none did or it passed the
+    // message on.
+    bool Dispatch(CMessage& message);
 
-    HWND m_hWnd = nullptr;
+    HWND m_hwnd = nullptr;
 
 protected:
+    // A row for a message; the handler is a member of the window's class taking a CMessage&.
+    template <auto Handler> static constexpr MessageEntry OnMessage(UINT message) {
+        return {message, false, 0, 0, &CallHandler<Handler>};
+    }
+    // A row for a control's command; the handler is a member without arguments.
+    template <auto Handler> static constexpr MessageEntry OnCommand(UINT id, UINT code) {
+        return {WM_COMMAND, true, id, code, &CallHandler<Handler>};
+    }
+
+    // The window's table; empty by default.
+    virtual MessageTable GetMessageTable() const { return {}; }
     // Runs once the window has been subclassed.
     virtual void OnSubclassed() {}
-    // The window's messages while subclassed; the default passes them on.
-    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
-    // Owner drawing, reached through a reflected WM_DRAWITEM.
-    virtual void DrawItem(DRAWITEMSTRUCT* drawItem);
+    // The window's default handling of a message, for handlers that add to it.
+    LRESULT Default(const CMessage& message);
 
 private:
+    template <class Member> struct ClassOf;
+    template <class T, class Function> struct ClassOf<Function T::*> { using Type = T; };
+    // Calls a handler member on the window the row belongs to.
+    template <auto Handler> static void CallHandler(CWnd* window, CMessage& message) {
+        auto* self = static_cast<typename ClassOf<decltype(Handler)>::Type*>(window);
+        if constexpr (std::is_invocable_v<decltype(Handler), decltype(self), CMessage&>)
+            (self->*Handler)(message);
+        else
+            (self->*Handler)();
+    }
+
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR refData);
     bool m_subclassed = false;

@@ -1,21 +1,13 @@
-#include "Elevation.h"
+#include "privileges/Elevation.h"
 
 #include <shellapi.h>
 
-#include "MessageBoxes.h"
-
-namespace {
-// Clean-up on the way out must not hide the first failure from the caller.
-void CloseHandleKeepError(HANDLE handle) {
-    DWORD error = GetLastError();
-    CloseHandle(handle);
-    SetLastError(error);
-}
-} // namespace
+#include "base/Handle.h"
+#include "framework/MessageBoxes.h"
 
 bool RequireElevation(UINT promptId) {
     TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
-    BOOL isAdmin = FALSE;
+    bool isAdmin = false;
     if (QueryElevation(&type, &isAdmin) && type != TokenElevationTypeLimited && isAdmin)
         return true;
 
@@ -29,37 +21,42 @@ bool RequireElevation(UINT promptId) {
     return false;
 }
 
-bool QueryElevation(TOKEN_ELEVATION_TYPE* type, BOOL* isAdmin) {
+bool QueryElevation(TOKEN_ELEVATION_TYPE* type, bool* isAdmin) {
     if (!type && !isAdmin)
         return true;
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    CKernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
         return false;
 
     DWORD value = TokenElevationTypeDefault;
     DWORD size = 0;
-    if (!GetTokenInformation(token, TokenElevationType, &value, sizeof(value), &size)) {
+    if (!GetTokenInformation(token.Get(), TokenElevationType, &value, sizeof(value), &size)) {
         // Systems before elevation do not know the information class: nothing is split there.
-        if (GetLastError() != ERROR_INVALID_PARAMETER) {
-            CloseHandleKeepError(token);
+        if (GetLastError() != ERROR_INVALID_PARAMETER)
             return false;
-        }
         value = TokenElevationTypeDefault;
     }
     auto elevation = static_cast<TOKEN_ELEVATION_TYPE>(value);
     if (type)
         *type = elevation;
-
-    bool result = true;
-    if (isAdmin) {
-        result = elevation == TokenElevationTypeLimited ? IsLinkedTokenAdmin(token, isAdmin)
-                                                        : IsCurrentTokenAdmin(isAdmin);
-    }
-    CloseHandleKeepError(token);
-    return result;
+    if (!isAdmin)
+        return true;
+    return elevation == TokenElevationTypeLimited ? IsLinkedTokenAdmin(token.Get(), isAdmin)
+                                                  : IsCurrentTokenAdmin(isAdmin);
 }
 
-bool IsLinkedTokenAdmin(HANDLE token, BOOL* isMember) {
+namespace {
+// Whether the token (null: the thread's or process's own) holds the SID as an enabled group.
+bool CheckMembership(HANDLE token, PSID sid, bool* isMember) {
+    BOOL member = FALSE;
+    if (!CheckTokenMembership(token, sid, &member))
+        return false;
+    *isMember = member != FALSE;
+    return true;
+}
+} // namespace
+
+bool IsLinkedTokenAdmin(HANDLE token, bool* isMember) {
     BYTE sid[SECURITY_MAX_SID_SIZE];
     DWORD sidSize = sizeof(sid);
     if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sidSize))
@@ -68,22 +65,17 @@ bool IsLinkedTokenAdmin(HANDLE token, BOOL* isMember) {
     DWORD size = 0;
     if (!GetTokenInformation(token, TokenLinkedToken, &linked, sizeof(linked), &size))
         return false;
-    bool result = CheckTokenMembership(linked.LinkedToken, sid, isMember) != FALSE;
-    CloseHandleKeepError(linked.LinkedToken);
-    return result;
+    CKernelHandle linkedToken(linked.LinkedToken);
+    return CheckMembership(linkedToken.Get(), sid, isMember);
 }
 
-bool IsCurrentTokenAdmin(BOOL* isMember) {
+bool IsCurrentTokenAdmin(bool* isMember) {
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-    PSID sid = nullptr;
+    CSidHandle sid;
     if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &sid))
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, sid.Put()))
         return false;
-    bool result = CheckTokenMembership(nullptr, sid, isMember) != FALSE;
-    DWORD error = GetLastError();
-    FreeSid(sid);
-    SetLastError(error);
-    return result;
+    return CheckMembership(nullptr, sid.Get(), isMember);
 }
 
 bool RelaunchElevated() {

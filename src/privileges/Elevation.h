@@ -12,9 +12,9 @@
 bool RequireElevation(UINT promptId);
 // The token's elevation type and whether it (or, for a limited token, its linked full token)
 // belongs to the Administrators group. Both out-parameters are optional.
-bool QueryElevation(TOKEN_ELEVATION_TYPE* type, BOOL* isAdmin);
-bool IsLinkedTokenAdmin(HANDLE token, BOOL* isMember);
-bool IsCurrentTokenAdmin(BOOL* isMember);
+bool QueryElevation(TOKEN_ELEVATION_TYPE* type, bool* isAdmin);
+bool IsLinkedTokenAdmin(HANDLE token, bool* isMember);
+bool IsCurrentTokenAdmin(bool* isMember);
 // Starts the program's own executable through the shell's "runas" verb, with the argument
 // "runas" that tells the new instance to replace this one.
 bool RelaunchElevated();

@@ -1,6 +1,7 @@
-#include "ErrorReporting.h"
+#include "wer/ErrorReporting.h"
 
-#include "../debugger/RegistryKey.h"
+#include "base/Error.h"
+#include "base/RegistryKey.h"
 
 const wchar_t kErrorReportingKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
 const wchar_t kErrorReportingConsentKey[] =
@@ -11,33 +12,27 @@ const wchar_t kDefaultConsent[] = L"DefaultConsent";
 
 bool ReadDwordValue(const wchar_t* keyName, const wchar_t* name, DWORD& value) {
     CRegistryKey key;
-    if (key.Open(HKEY_CURRENT_USER, keyName, KEY_QUERY_VALUE) != ERROR_SUCCESS)
+    if (!Win32Succeeded(key.Open(HKEY_CURRENT_USER, keyName, KEY_QUERY_VALUE)))
         return false;
-    LONG error = key.ReadDword(name, value);
-    key.Close();
-    if (error != ERROR_SUCCESS) {
+    if (!Win32Succeeded(key.ReadDword(name, value))) {
         // A value of another type may have left arbitrary bytes behind; it reads as 0.
         value = 0;
+        return false;
     }
-    return error == ERROR_SUCCESS;
+    return true;
 }
 
 bool WriteDwordValue(const wchar_t* keyName, const wchar_t* name, DWORD value) {
     CRegistryKey key;
     // Opened, never created: a missing key makes the write fail.
-    if (key.Open(HKEY_CURRENT_USER, keyName, KEY_SET_VALUE) != ERROR_SUCCESS)
-        return false;
-    LONG error = key.WriteDword(name, value);
-    key.Close();
-    return error == ERROR_SUCCESS;
+    return Win32Succeeded(key.Open(HKEY_CURRENT_USER, keyName, KEY_SET_VALUE)) &&
+           Win32Succeeded(key.WriteDword(name, value));
 }
 } // namespace
 
 bool IsErrorReportingAvailable() {
     CRegistryKey key;
-    bool available = key.Open(HKEY_CURRENT_USER, kErrorReportingKey, KEY_QUERY_VALUE) == 0;
-    key.Close();
-    return available;
+    return Win32Succeeded(key.Open(HKEY_CURRENT_USER, kErrorReportingKey, KEY_QUERY_VALUE));
 }
 
 bool GetErrorReportingValue(const wchar_t* name, DWORD& value) {

@@ -1,6 +1,6 @@
 // The current user's Windows Error Reporting switches. Keys are opened, never created, and no
 // value is ever deleted. Each function returns true only when both the open and the read or
-// write succeeded.
+// write succeeded; on failure the thread's last error says why.
 #pragma once
 
 #include <windows.h>

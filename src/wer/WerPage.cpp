@@ -1,11 +1,11 @@
-#include "WerPage.h"
+#include "wer/WerPage.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "../debugger/PathUtils.h"
-#include "../resources/resource.h"
-#include "ErrorReporting.h"
+#include "base/PathUtils.h"
+#include "resources/resource.h"
+#include "wer/ErrorReporting.h"
 
 namespace {
 const wchar_t kDisabled[] = L"Disabled";
@@ -21,7 +21,7 @@ void CWerPage::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, IDC_WER_FORCEQUEUE, m_queueing);
 }
 
-BOOL CWerPage::OnInitDialog() {
+bool CWerPage::OnInitDialog() {
     CPropertyPage::OnInitDialog();
 
     // The registry is the only store: the boxes mirror it once, as the page is created. A read
@@ -33,16 +33,15 @@ BOOL CWerPage::OnInitDialog() {
     DWORD forceQueue = 0;
     GetErrorReportingValue(kForceQueue, forceQueue);
     m_queueing.SetCheck(forceQueue == 1 ? BST_CHECKED : BST_UNCHECKED);
-    return TRUE;
+    return true;
 }
 
-const CPropertyPage::CommandEntry* CWerPage::GetCommandTable(int* count) const {
-    static const CommandEntry table[] = {
-        OnCommand<CWerPage>(IDC_WER_ENABLE, BN_CLICKED, &CWerPage::OnReportingClicked),
-        OnCommand<CWerPage>(IDC_WER_FORCEQUEUE, BN_CLICKED, &CWerPage::OnQueueingClicked),
-        OnCommand<CWerPage>(IDC_WER_OPENFOLDER, BN_CLICKED, &CWerPage::OnOpenReportFolder),
+MessageTable CWerPage::GetMessageTable() const {
+    static const MessageEntry table[] = {
+        OnCommand<&CWerPage::OnReportingClicked>(IDC_WER_ENABLE, BN_CLICKED),
+        OnCommand<&CWerPage::OnQueueingClicked>(IDC_WER_FORCEQUEUE, BN_CLICKED),
+        OnCommand<&CWerPage::OnOpenReportFolder>(IDC_WER_OPENFOLDER, BN_CLICKED),
     };
-    *count = static_cast<int>(sizeof(table) / sizeof(table[0]));
     return table;
 }
 
@@ -68,7 +67,7 @@ void CWerPage::OnQueueingClicked() {
 
 void CWerPage::OnOpenReportFolder() {
     wchar_t path[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(m_hWnd, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+    if (FAILED(SHGetFolderPathW(m_hwnd, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
         return;
     // A path that would not fit is not opened in a cut-off form.
     if (!PathAppendW(path, L"Microsoft\\Windows\\WER\\ReportQueue"))

@@ -2,16 +2,16 @@
 // page takes no part in the sheet's Apply, OK or Cancel and never marks itself changed.
 #pragma once
 
-#include "../framework/PropertyPage.h"
+#include "framework/PropertyPage.h"
 
 class CWerPage : public CPropertyPage {
 public:
     CWerPage();
 
 protected:
-    BOOL OnInitDialog() override;
+    bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
-    const CommandEntry* GetCommandTable(int* count) const override;
+    MessageTable GetMessageTable() const override;
 
 private:
     void OnReportingClicked();

@@ -1,4 +1,4 @@
-#include "GuiDriver.h"
+#include "support/GuiDriver.h"
 
 #include <commctrl.h>
 

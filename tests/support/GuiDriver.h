@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 namespace testing_support {
 

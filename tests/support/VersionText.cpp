@@ -1,4 +1,4 @@
-#include "VersionText.h"
+#include "support/VersionText.h"
 
 #include <cstring>
 

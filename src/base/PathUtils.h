@@ -1,0 +1,32 @@
+// Turning names of executables, libraries and folders into full paths, and handing files to the
+// shell. Buffers are the caller's, with their capacity in characters (terminator included).
+// Failures return false (or null) with the thread's last error as the failing call left it.
+#pragma once
+
+#include <windows.h>
+
+#include "base/String.h"
+
+// Expands %NAME% references; a text with neither drive nor UNC prefix is joined below the
+// current directory.
+bool ExpandFullPath(const wchar_t* source, wchar_t* out, UINT capacity);
+bool ExpandFullPath(const wchar_t* source, CString& out);
+// The name joined to the system directory; a name that is not relative fails with
+// ERROR_INVALID_PARAMETER and leaves out untouched.
+bool GetSystemPath(const wchar_t* name, wchar_t* out, UINT capacity);
+bool GetSystemPath(const wchar_t* name, CString& out);
+// A bare file name (no drive or folder) joined to the system directory; any other text resolved
+// by ExpandFullPath.
+bool ResolveExecutablePath(const wchar_t* text, wchar_t* out, UINT capacity);
+bool ResolveExecutablePath(const wchar_t* text, CString& out);
+// The full path of a loaded module (null: the program's own executable); a path that does not
+// fit fails with ERROR_INSUFFICIENT_BUFFER, since a cut-off path would name another file.
+bool GetModuleFullPath(HMODULE module, wchar_t* out, UINT capacity);
+// The name joined to the folder of the program's own executable.
+bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity);
+// A bare name from the system directory; any other name resolved by ExpandFullPath.
+HMODULE LoadSystemLibrary(const wchar_t* name);
+// Opens a file, program or folder with the shell's "open" verb.
+bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show);
+// The same, owned by the active window and shown normally.
+bool ShellOpen(const wchar_t* file, const wchar_t* parameters = nullptr);

@@ -1,0 +1,56 @@
+#include "base/RegistryKey.h"
+
+LONG CRegistryKey::Open(HKEY root, const wchar_t* subKey, REGSAM access) {
+    HKEY key = nullptr;
+    LONG error = RegOpenKeyExW(root, subKey, 0, access, &key);
+    if (error != ERROR_SUCCESS)
+        return error;
+    m_key.Reset(key);
+    return ERROR_SUCCESS;
+}
+
+LONG CRegistryKey::ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count) {
+    const DWORD capacity = count;
+    DWORD bytes = count * sizeof(wchar_t);
+    DWORD type = REG_NONE;
+    count = 0;
+    LONG error = RegQueryValueExW(m_key.Get(), name, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(buffer), &bytes);
+    if (error != ERROR_SUCCESS)
+        return error;
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        return ERROR_INVALID_DATA;
+    if (buffer) {
+        if (bytes == 0) {
+            if (capacity == 0)
+                return ERROR_MORE_DATA; // no room even for the empty text
+            buffer[0] = 0;
+        } else if ((bytes % sizeof(wchar_t)) != 0 || buffer[bytes / sizeof(wchar_t) - 1] != 0) {
+            return ERROR_INVALID_DATA;
+        }
+    }
+    count = bytes / sizeof(wchar_t);
+    return ERROR_SUCCESS;
+}
+
+LONG CRegistryKey::WriteString(const wchar_t* name, const wchar_t* text, DWORD type) {
+    if (!text)
+        return ERROR_INVALID_DATA;
+    DWORD bytes = (lstrlenW(text) + 1) * sizeof(wchar_t);
+    return RegSetValueExW(m_key.Get(), name, 0, type, reinterpret_cast<const BYTE*>(text), bytes);
+}
+
+LONG CRegistryKey::ReadDword(const wchar_t* name, DWORD& value) {
+    DWORD bytes = sizeof(value);
+    DWORD type = REG_NONE;
+    LONG error = RegQueryValueExW(m_key.Get(), name, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(&value), &bytes);
+    if (error != ERROR_SUCCESS)
+        return error;
+    return type == REG_DWORD ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+}
+
+LONG CRegistryKey::WriteDword(const wchar_t* name, DWORD value) {
+    return RegSetValueExW(m_key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof(value));
+}

@@ -1,0 +1,26 @@
+// One open registry key. Like the registry calls it wraps, every operation returns a Win32 error
+// code and leaves the thread's last error alone; the key is closed when the object goes.
+#pragma once
+
+#include <windows.h>
+
+#include "base/Handle.h"
+
+class CRegistryKey {
+public:
+    CRegistryKey() = default;
+    CRegistryKey(const CRegistryKey&) = delete;
+    CRegistryKey& operator=(const CRegistryKey&) = delete;
+
+    // access may carry KEY_WOW64_32KEY or KEY_WOW64_64KEY to choose a registry view.
+    LONG Open(HKEY root, const wchar_t* subKey, REGSAM access);
+    // count is in characters, in and out: the capacity going in, the characters read (with the
+    // terminator) coming out. A null buffer only asks for the size.
+    LONG ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count);
+    LONG WriteString(const wchar_t* name, const wchar_t* text, DWORD type = REG_SZ);
+    LONG ReadDword(const wchar_t* name, DWORD& value);
+    LONG WriteDword(const wchar_t* name, DWORD value);
+
+private:
+    CRegKeyHandle m_key;
+};

@@ -1,0 +1,33 @@
+// The system's post-mortem debugger registration: the AeDebug key under HKEY_LOCAL_MACHINE, read
+// into and written from a CDebuggerEntry, and the catalogue of debuggers the program knows. No
+// windows and no texts of its own, so a console program can use it just as the page does.
+//
+// view selects the registry view that holds the key: 0 is the program's own, KEY_WOW64_64KEY and
+// KEY_WOW64_32KEY name the 64-bit and 32-bit views. Failures return false with the thread's last
+// error saying why.
+#pragma once
+
+#include <windows.h>
+
+#include "base/Array.h"
+#include "base/String.h"
+#include "debugger/DebuggerEntry.h"
+
+// HKEY_LOCAL_MACHINE sub-key that names the post-mortem debugger.
+extern const wchar_t kAeDebugSubKey[];
+
+// Loads path, parameters and automatic start from the "Debugger" and "Auto" values; the
+// entry's name and flags stay. False, with the entry unchanged but for what was already read,
+// when the key or a "Debugger" text naming a path cannot be read.
+bool ReadAeDebug(CDebuggerEntry& entry, REGSAM view = 0);
+// Stores the command line and automatic start into the key, which must exist: it is never
+// created.
+bool WriteAeDebug(const CDebuggerEntry& entry, REGSAM view = 0);
+// The text of the "Debugger" value: the path (in double quotes when it holds a space), then one
+// space and the parameters; empty when there is no path.
+CString BuildDebuggerCommandLine(const CDebuggerEntry& entry);
+
+// "No Debugger", the known debuggers installed in the system directory, and "Other
+// debugger...", in that order. False (ERROR_NOT_ENOUGH_MEMORY) when the records could not be
+// built.
+bool LoadDebuggerCatalogue(CSimpleArray<CDebuggerEntry>& entries);

@@ -1,0 +1,91 @@
+// The About page: hosted in a real sheet inside the test program, which carries the program's
+// resources (fonts, the fitted link and its tooltip), and in the real corvane.exe, where it shows
+// the lines of the program's own version resource.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "about/AboutPage.h"
+#include "resources/resource.h"
+#include "support/GuiDriver.h"
+#include "support/PageHost.h"
+#include "support/TestSupport.h"
+#include "support/VersionText.h"
+
+using namespace testing_support;
+
+namespace {
+
+LOGFONTW FontOf(HWND hwnd) {
+    LOGFONTW font = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return font;
+}
+
+// The tool text that one of this process's tooltips holds for a control.
+std::wstring ToolText(HWND control) {
+    wchar_t text[256] = L"";
+    TTTOOLINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.hwnd = GetParent(control);
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = text;
+    for (HWND tip = nullptr;
+         !text[0] && (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr));) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(tip, &pid);
+        if (pid == GetCurrentProcessId())
+            SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(AboutPageHosted, EnlargedCaptionAndAFittedLinkWithItsTooltip) {
+    CAboutPage page;
+    PageHost host;
+    ASSERT_TRUE(host.Open(page));
+    HWND dialog = host.Page(), link = GetDlgItem(dialog, IDC_ABOUT_LINK);
+    ASSERT_NE(FontOf(dialog).lfHeight, 0);
+    EXPECT_EQ(FontOf(GetDlgItem(dialog, IDC_ABOUT_TITLE)).lfHeight,
+              FontOf(dialog).lfHeight * 170 / 100);
+
+    EXPECT_EQ(GetWindowLongW(link, GWL_STYLE) &
+                  (SS_TYPEMASK | SS_NOTIFY | SS_ELLIPSISMASK | WS_TABSTOP),
+              SS_OWNERDRAW | SS_NOTIFY | SS_WORDELLIPSIS | WS_TABSTOP);
+    EXPECT_EQ(ToolText(link), L"Tamsel's Home Page");
+
+    // Fitted to its text and two focus borders on each side, from the template's left edge.
+    RECT templ = {65, 112, 65 + 56, 112 + 8}, rect;
+    MapDialogRect(dialog, &templ);
+    GetWindowRect(link, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    std::wstring text = WindowText(link);
+    SIZE extent = {};
+    HDC dc = GetDC(link);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ReleaseDC(link, dc);
+    EXPECT_EQ(rect.left, templ.left);
+    EXPECT_EQ(rect.right - rect.left, extent.cx + 4 * GetSystemMetrics(SM_CXFOCUSBORDER));
+}
+
+TEST(AboutPage, ShowsTheVersionAndCopyrightOfTheProgramsOwnResource) {
+    std::wstring exe = MakeTempDir(L"corvane about") + L"\\corvane.exe";
+    ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), exe.c_str(), FALSE));
+    VersionFields version{10, 20, 3000, 45, VS_FF_PRERELEASE, L"Copyright (C) 2026 Us. All ours."};
+    ASSERT_TRUE(WriteVersionResource(exe, &version));
+    CorvaneApp app;
+    ASSERT_TRUE(app.Start(L"", nullptr, exe));
+    int last = app.TabCount() - 1;
+    EXPECT_EQ(app.TabText(last), L"About");
+    ASSERT_NE(app.SelectPage(last), nullptr);
+    EXPECT_EQ(app.ControlText(IDC_ABOUT_VERSION), L"Version 10.20 (Build 3000.45) [BETA], 64-bit.");
+    EXPECT_EQ(app.ControlText(IDC_ABOUT_COPYRIGHT), L"Copyright (C) 2026 Us");
+    app.PressCancel();
+    EXPECT_TRUE(app.WaitExit());
+}

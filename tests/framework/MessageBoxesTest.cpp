@@ -1,0 +1,86 @@
+// The program's prompts: real message boxes shown on a thread of the test process, then read
+// and answered from the test's own thread.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <tuple>
+
+#include "framework/MessageBoxes.h"
+#include "resources/resource.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+// The system's own text for an error, without its line break.
+std::wstring SystemText(DWORD error) {
+    wchar_t text[1024] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, 1024, nullptr);
+    return std::wstring(text, wcscspn(text, L"\r\n"));
+}
+
+// Shows a box on a thread of its own, as the program's user interface thread would; `check`
+// sees it while it is up, then `button` answers it. Returns the box's text and the call's result.
+std::pair<std::wstring, int> RunBox(
+    const std::function<int()>& show, int button = IDOK,
+    const std::function<void(HWND)>& check = [](HWND) {}) {
+    int result = 0;
+    std::thread thread([&] { result = show(); });
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+        box = FindWindowW(L"#32770", L"Corvane");
+        return box && IsWindowVisible(box);
+    }));
+    wchar_t text[2048] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 2048);
+    check(box);
+    PostMessageW(box, WM_COMMAND, button, 0);
+    thread.join();
+    return {text, result};
+}
+
+} // namespace
+
+TEST(PromptBox, ComposedTextAsShown) {
+    const std::wstring created = L"An unhandled exception has occurred. The application will "
+                                 L"close.\n\nA crash dump was created at C:\\100%s\\d.exe.",
+                       failed = L"The default debugger cannot be set. An error has occurred while "
+                                L"writing to the Registry.";
+    const std::tuple<UINT, HRESULT, std::wstring> cases[] = {
+        // A percent sign in an argument is shown as it is, never taken as a format again.
+        {IDS_CRASH_DUMP_CREATED, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+         created + L"\n\n" + SystemText(ERROR_FILE_NOT_FOUND) + L" (2)"},
+        {IDS_WRITE_FAILED, E_FAIL, failed + L"\n\n" + SystemText(E_FAIL) + L" (0x80004005)"},
+        {IDS_WRITE_FAILED, static_cast<HRESULT>(0xA0BC1234), failed + L" (0xA0BC1234)"}, // unknown
+        {IDS_CRASH_DUMP_CREATED, 0, created},
+        {IDS_WRITE_FAILED, 1, failed},
+        // -1: the thread's last error at the moment of the call.
+        {IDS_WRITE_FAILED, -1, failed + L"\n\n" + SystemText(ERROR_ACCESS_DENIED) + L" (5)"},
+    };
+    for (const auto& [id, error, text] : cases) {
+        auto shown = RunBox([&] {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return MessageBoxResourceError(id, MB_OK, error, L"C:\\100%s\\d.exe");
+        });
+        EXPECT_EQ(shown.first, text);
+    }
+}
+
+TEST(PromptBox, ShieldHookLivesOnlyWhileTheBoxIsUp) {
+    ASSERT_EQ(GetShieldHook(), nullptr);
+    auto show = [] { return MessageBoxResource(IDS_ELEVATION_PROMPT, MB_SHIELD | MB_RETRYCANCEL); };
+    auto check = [](HWND box) {
+        EXPECT_NE(GetShieldHook(), nullptr);
+        // The program's own flag never reaches the box: Retry and Cancel, nothing else.
+        EXPECT_TRUE(GetDlgItem(box, IDRETRY) && GetDlgItem(box, IDCANCEL) &&
+                    !GetDlgItem(box, IDOK));
+    };
+    EXPECT_EQ(RunBox(show, IDRETRY, check).second, IDRETRY);
+    EXPECT_EQ(GetShieldHook(), nullptr);
+}

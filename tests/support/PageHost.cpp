@@ -1,0 +1,43 @@
+#include "support/PageHost.h"
+
+#include <commctrl.h>
+
+#include "support/TestSupport.h"
+
+namespace testing_support {
+
+PageHost::~PageHost() {
+    DestroyWindow(sheet);
+}
+
+bool PageHost::Open(CPropertyPage& page) {
+    PROPSHEETHEADERW header = {};
+    header.dwSize = sizeof(header);
+    header.dwFlags = PSH_MODELESS | PSH_PROPSHEETPAGE;
+    header.nPages = 1;
+    header.ppsp = page.GetPropSheetPage();
+    sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+    ShowWindow(sheet, SW_SHOW);
+    return PumpUntil([&] { return Page() != nullptr; });
+}
+
+HWND PageHost::Page() const {
+    return sheet ? PropSheet_GetCurrentPageHwnd(sheet) : nullptr;
+}
+
+bool PageHost::PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    return WaitUntil(
+        [&] {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (!PropSheet_IsDialogMessage(sheet, &msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageW(&msg);
+                }
+            }
+            return done();
+        },
+        timeoutMs);
+}
+
+} // namespace testing_support

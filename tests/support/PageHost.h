@@ -1,0 +1,26 @@
+// One of the program's pages in a real modeless sheet inside the test program, pumped by the
+// test through the sheet's dialog navigation.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "framework/PropertyPage.h"
+
+namespace testing_support {
+
+struct PageHost {
+    HWND sheet = nullptr;
+    PageHost() = default;
+    PageHost(const PageHost&) = delete;
+    PageHost& operator=(const PageHost&) = delete;
+    ~PageHost();
+    // Shows the sheet with the page and waits until the page's window exists.
+    bool Open(CPropertyPage& page);
+    HWND Page() const;
+    // Runs the sheet's messages until done() holds or the time is up.
+    bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+};
+
+} // namespace testing_support
