@@ -1,7 +1,6 @@
 #include "debugger/DebuggerPage.h"
 
 #include <commdlg.h>
-#include <shlwapi.h>
 
 #include "base/PathUtils.h"
 #include "debugger/AeDebug.h"
@@ -9,6 +8,13 @@
 #include "framework/WinApp.h"
 #include "privileges/Elevation.h"
 #include "resources/resource.h"
+
+namespace {
+// The companion raise.exe beside the program's executable, when it is there as a file.
+bool FindCompanion(wchar_t (&path)[MAX_PATH]) {
+    return GetModuleRelativePath(L"raise.exe", path, MAX_PATH) && IsExistingFile(path);
+}
+} // namespace
 
 CDebuggerPage::CDebuggerPage() : CPropertyPage(IDD_DEBUGGER) {}
 
@@ -64,8 +70,7 @@ bool CDebuggerPage::OnInitDialog() {
     }
 
     wchar_t raise[MAX_PATH];
-    m_breakButton.EnableWindow(GetModuleRelativePath(L"raise.exe", raise, MAX_PATH) &&
-                               PathFileExistsW(raise));
+    m_breakButton.EnableWindow(FindCompanion(raise));
 
     // A change mark sent while the sheet is still creating this page does not reach its Apply
     // button (the sheet sets its buttons up afterwards); repeat it once the sheet is ready.
@@ -101,7 +106,7 @@ void CDebuggerPage::OnChanged() {
 
 void CDebuggerPage::OnConfigure() {
     CString path = m_pathEdit.GetWindowText();
-    if (PathFileExistsW(path))
+    if (IsExistingFile(path))
         ShellOpen(path);
     else
         MessageBoxResource(IDS_EXE_MISSING, MB_ICONEXCLAMATION);
@@ -145,10 +150,12 @@ void CDebuggerPage::OnBrowse() {
 }
 
 void CDebuggerPage::OnBreak() {
+    // Checked again: the companion may have gone since the page opened, and a click posted to
+    // the disabled button still arrives here. A folder of its name would open a folder window.
     wchar_t raise[MAX_PATH];
-    if (!GetModuleRelativePath(L"raise.exe", raise, MAX_PATH))
-        return;
-    if (!ShellOpen(m_hwnd, raise, nullptr, SW_SHOWNORMAL))
+    bool found = FindCompanion(raise);
+    m_breakButton.EnableWindow(found);
+    if (!found || !ShellOpen(m_hwnd, raise, nullptr, SW_SHOWNORMAL))
         MessageBoxResource(IDS_BREAK_FAILED, MB_ICONEXCLAMATION);
 }
 
@@ -163,7 +170,7 @@ bool CDebuggerPage::OnApply() {
             m_pathEdit.SetFocus();
             return false;
         }
-        if (!PathFileExistsW(m_path)) {
+        if (!IsExistingFile(m_path)) {
             MessageBoxResource(IDS_EXE_MISSING, MB_ICONERROR);
             m_pathEdit.SetFocus();
             return false;

@@ -108,9 +108,10 @@ void Close(CorvaneApp& app) {
 
 TEST(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
     RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
-    // Started from a folder without raise.exe, the program offers no Break.
+    // Started beside a folder named raise.exe, the program offers no Break.
     std::wstring dir = MakeTempDir(L"corvane alone"), alone = dir + L"\\corvane.exe";
-    ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), alone.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), alone.c_str(), FALSE) &&
+                CreateDirectoryW((dir + L"\\raise.exe").c_str(), nullptr));
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i == 0 ? "key missing" : i == 1 ? "empty Debugger" : "Debugger a DWORD");
         if (i == 0)
@@ -127,6 +128,13 @@ TEST(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
         // Every showing marks the page changed, so OK and Apply work from the start.
         EXPECT_TRUE(app.IsApplyEnabled());
         EXPECT_EQ(app.IsEnabled(kBreak), i != 2);
+        if (i == 2) {
+            // A click posted to the disabled button opens nothing and says why.
+            PostMessageW(app.CurrentPage(), WM_COMMAND, MAKEWPARAM(kBreak, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(app.Control(kBreak)));
+            EXPECT_EQ(app.TakeMessageBox(), L"A test exception could not be raised because the "
+                                            L"raise.exe process could not be started.");
+        }
         if (i == 0) {
             // The key is never created, so the write fails and says so.
             app.PressApply();
@@ -136,8 +144,6 @@ TEST(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
         }
         Close(app);
     }
-    DeleteFileW(alone.c_str());
-    RemoveDirectoryW(dir.c_str());
 }
 
 TEST(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigure) {
@@ -215,7 +221,9 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
         int focus;
     } cases[] = {
         {L"", L"-p %ld", L"The path to the debugger cannot be empty.", kPath},
-        {dir + L"\\missing.exe", L"-p %ld", kMissingExe, kPath},
+        // A missing program goes before empty parameters; a folder is no program.
+        {dir + L"\\missing.exe", L"", kMissingExe, kPath},
+        {L"C:\\Windows", L"-p %ld", kMissingExe, kPath},
         {recorder.path, L"", L"The debugger parameters cannot be empty.", kParameters},
     };
     for (const auto& c : cases) {
