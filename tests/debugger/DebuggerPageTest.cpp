@@ -13,8 +13,9 @@ using namespace testing_support;
 namespace {
 constexpr int kList = 1000, kConfigure = 1001, kPath = 1002, kParameters = 1003, kBrowse = 1004,
               kDefault = 1005, kAuto = 1006, kBreak = 1009;
-const wchar_t kSuccess[] = L"The default debugger was successfully set.";
-const wchar_t kMissingExe[] =
+// Boxes as read: the icon's name, then the text.
+const wchar_t kSuccess[] = L"[information] The default debugger was successfully set.";
+const std::wstring kMissingExe =
     L"The debugger cannot be configured because the executable file does not exist.";
 const wchar_t kMarker[] = L"marker.exe -p %ld";
 
@@ -132,14 +133,14 @@ TEST(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
             // A click posted to the disabled button opens nothing and says why.
             PostMessageW(app.CurrentPage(), WM_COMMAND, MAKEWPARAM(kBreak, BN_CLICKED),
                          reinterpret_cast<LPARAM>(app.Control(kBreak)));
-            EXPECT_EQ(app.TakeMessageBox(), L"A test exception could not be raised because the "
-                                            L"raise.exe process could not be started.");
+            EXPECT_EQ(app.TakeMessageBox(), L"[warning] A test exception could not be raised "
+                                            L"because the raise.exe process could not be started.");
         }
         if (i == 0) {
             // The key is never created, so the write fails and says so.
             app.PressApply();
-            EXPECT_EQ(app.TakeMessageBox(), L"The default debugger cannot be set. An error has "
-                                            L"occurred while writing to the Registry.");
+            EXPECT_EQ(app.TakeMessageBox(), L"[warning] The default debugger cannot be set. An "
+                                            L"error has occurred while writing to the Registry.");
             EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebugKey));
         }
         Close(app);
@@ -175,11 +176,17 @@ TEST(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigure)
     ClickNow(app, kAuto);
     ClickNow(app, kDefault);
     EXPECT_EQ(Shown(app), watsonShown);
+    // Unticked, an entry whose default is on stores "0".
+    ClickNow(app, kAuto);
+    app.PressApply();
+    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    const std::wstring applied = watson.path + L" -p %ld -e %ld -g|0|";
+    EXPECT_EQ(Registration(), applied);
 
     ASSERT_TRUE(watson.Remove());
     DeleteFileW(watson.record.c_str());
     app.Click(kConfigure);
-    EXPECT_EQ(app.TakeMessageBox(), kMissingExe);
+    EXPECT_EQ(app.TakeMessageBox(), L"[warning] " + kMissingExe);
     EXPECT_FALSE(FileExists(watson.record));
 
     Choose(app, 2);
@@ -190,7 +197,7 @@ TEST(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigure)
     Choose(app, 0);
     EXPECT_EQ(Shown(app), L"No Debugger||||");
     Close(app);
-    EXPECT_EQ(StoredDebugger(), registered);
+    EXPECT_EQ(Registration(), applied);
 }
 
 // The other debugger with its stored values; Break through the real post-mortem launch; every
@@ -220,11 +227,11 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
         std::wstring path, parameters, message;
         int focus;
     } cases[] = {
-        {L"", L"-p %ld", L"The path to the debugger cannot be empty.", kPath},
+        {L"", L"-p %ld", L"[warning] The path to the debugger cannot be empty.", kPath},
         // A missing program goes before empty parameters; a folder is no program.
-        {dir + L"\\missing.exe", L"", kMissingExe, kPath},
-        {L"C:\\Windows", L"-p %ld", kMissingExe, kPath},
-        {recorder.path, L"", L"The debugger parameters cannot be empty.", kParameters},
+        {dir + L"\\missing.exe", L"", L"[error] " + kMissingExe, kPath},
+        {L"C:\\Windows", L"-p %ld", L"[error] " + kMissingExe, kPath},
+        {recorder.path, L"", L"[warning] The debugger parameters cannot be empty.", kParameters},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.message));
@@ -257,10 +264,11 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
     EXPECT_EQ(app.ControlText(kPath), recorder.path);
 
     app.SetEditText(kParameters, L"-p %ld -e %ld");
+    ClickNow(app, kAuto); // ticked: "1"
     app.PressApply();
     EXPECT_EQ(app.TakeMessageBox(), kSuccess);
     app.Settle();
-    EXPECT_EQ(Registration(), L"\"" + recorder.path + L"\" -p %ld -e %ld|0|");
+    EXPECT_EQ(Registration(), L"\"" + recorder.path + L"\" -p %ld -e %ld|1|");
     EXPECT_FALSE(app.IsApplyEnabled());
     Choose(app, 0);
     app.PressOk();
@@ -285,9 +293,10 @@ TEST(Elevation, LimitedTokensAreAskedCancelKeepsTheSheetRetryRestarts) {
         app.PressOk();
         HWND box = app.WaitForMessageBox();
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(CorvaneApp::MessageBoxText(box),
-                  L"This task requires the application to have elevated permissions. Click "
-                  L"Retry to restart under different credentials or Cancel to abort.");
+        EXPECT_EQ(
+            CorvaneApp::MessageBoxText(box),
+            L"[information] This task requires the application to have elevated permissions. Click "
+            L"Retry to restart under different credentials or Cancel to abort.");
         EXPECT_TRUE(GetDlgItem(box, IDRETRY) && GetDlgItem(box, IDCANCEL) &&
                     !GetDlgItem(box, IDOK));
         CorvaneApp::AnswerMessageBox(box, linked ? IDRETRY : IDCANCEL);

@@ -35,6 +35,54 @@ std::vector<HWND> DialogWindowsOf(DWORD pid) {
     return search.found;
 }
 
+UINT ShownIcon(HWND box) {
+    HWND icon = nullptr;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            icon = c;
+    RECT rect;
+    if (!icon || !GetWindowRect(icon, &rect))
+        return 0;
+    const int size = GetSystemMetrics(SM_CXICON);
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    auto pixels = [&] {
+        std::vector<COLORREF> all;
+        for (int i = 0; i < size * size; ++i)
+            all.push_back(GetPixel(dc, i % size, i / size));
+        return all;
+    };
+    BitBlt(dc, 0, 0, size, size, screen, rect.left, rect.top, SRCCOPY);
+    std::vector<COLORREF> shown = pixels();
+    UINT found = 0;
+    for (auto [flag, id] : {std::pair{MB_ICONERROR, IDI_ERROR},
+                            {MB_ICONWARNING, IDI_WARNING},
+                            {MB_ICONINFORMATION, IDI_INFORMATION}}) {
+        // The icon's opaque pixels are those it draws alike on black and on white.
+        std::vector<COLORREF> drawn[2];
+        for (int white : {0, 1}) {
+            PatBlt(dc, 0, 0, size, size, white ? WHITENESS : BLACKNESS);
+            DrawIconEx(dc, 0, 0, LoadIconW(nullptr, id), size, size, 0, nullptr, DI_NORMAL);
+            drawn[white] = pixels();
+        }
+        size_t opaque = 0, same = 0;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            if (drawn[0][i] == drawn[1][i]) {
+                ++opaque;
+                same += drawn[0][i] == shown[i];
+            }
+        }
+        if (opaque > 0 && same == opaque)
+            found = flag;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
 namespace {
 bool IsSheet(HWND hwnd) {
     return WindowText(hwnd) == L"Corvane" &&
@@ -169,7 +217,14 @@ bool CorvaneApp::HasMessageBox() {
 }
 
 std::wstring CorvaneApp::MessageBoxText(HWND box) {
-    return WindowText(GetDlgItem(box, 0xFFFF));
+    // A box may be up before it is painted: wait a moment for its icon.
+    UINT icon = 0;
+    WaitUntil([&] { return (icon = ShownIcon(box)) != 0; }, 2000);
+    const wchar_t* name = icon == MB_ICONERROR         ? L"[error] "
+                          : icon == MB_ICONWARNING     ? L"[warning] "
+                          : icon == MB_ICONINFORMATION ? L"[information] "
+                                                       : L"";
+    return name + WindowText(GetDlgItem(box, 0xFFFF));
 }
 
 void CorvaneApp::AnswerMessageBox(HWND box, int buttonId) {

@@ -18,6 +18,9 @@ std::wstring WindowText(HWND hwnd);
 std::wstring ClassName(HWND hwnd);
 // Top-level windows of a process whose class is the dialog class (#32770).
 std::vector<HWND> DialogWindowsOf(DWORD pid);
+// The icon a message box shows, read from the screen: MB_ICONERROR, MB_ICONWARNING,
+// MB_ICONINFORMATION, or 0 for none of them.
+UINT ShownIcon(HWND box);
 
 // A running corvane.exe and its sheet.
 class CorvaneApp {
@@ -59,6 +62,7 @@ public:
     // A message box of the program (a dialog other than the sheet with a 0xFFFF static).
     HWND WaitForMessageBox(DWORD timeoutMs = 10000);
     bool HasMessageBox();
+    // The box's text after its icon's name: "[error] ", "[warning] ", "[information] ".
     static std::wstring MessageBoxText(HWND box);
     // Presses one of the box's buttons (IDOK, IDCANCEL, IDRETRY, ...).
     static void AnswerMessageBox(HWND box, int buttonId);

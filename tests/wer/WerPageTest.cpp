@@ -148,7 +148,7 @@ TEST_F(WerPage, TogglesStayOutOfApplyAndCancelAndTheFolderButtonOpensTheShell) {
     // The debugger page starts changed: apply it first, so that Apply starts disabled.
     ASSERT_TRUE(WaitUntil([&] { return app.IsApplyEnabled(); }, 5000));
     app.PressApply();
-    EXPECT_EQ(app.TakeMessageBox(), L"The default debugger was successfully set.");
+    EXPECT_EQ(app.TakeMessageBox(), L"[information] The default debugger was successfully set.");
     ASSERT_TRUE(WaitUntil([&] { return !app.IsApplyEnabled() && !app.HasMessageBox(); }));
     app.SelectPage(1);
     ClickAndWait(kReportingBox, L"Disabled", 1);
