@@ -23,7 +23,7 @@ TEST(Sheet, CaptionButtonsPagesAndInstanceNotices) {
             pages.insert(pages.begin() + 1, L"Windows Error Reporting");
         ASSERT_EQ(app.TabCount(), static_cast<int>(pages.size()));
         for (size_t i = 0; i < pages.size(); ++i)
-            EXPECT_EQ(app.TabText(static_cast<int>(i)), pages[i]);
+            EXPECT_EQ(WindowText(app.SelectPage(static_cast<int>(i))), pages[i]);
         if (!reporting) {
             app.CloseBox();
             EXPECT_TRUE(app.WaitExit());

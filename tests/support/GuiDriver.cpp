@@ -112,71 +112,15 @@ bool CorvaneApp::WaitForSheet(DWORD timeoutMs) {
     return WaitUntil([&] { return Sheet() != nullptr && IsWindowVisible(Sheet()); }, timeoutMs);
 }
 
-int CorvaneApp::TabCount() {
-    HWND tab = FindWindowExW(Sheet(), nullptr, L"SysTabControl32", nullptr);
-    return static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
-}
-
-std::wstring CorvaneApp::TabText(int index) {
-    // TCM_GETITEMW carries pointers, so the item record and its text buffer have to live in
-    // the program's own memory.
-    HWND tab = FindWindowExW(Sheet(), nullptr, L"SysTabControl32", nullptr);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 m_process.Id());
-    if (!process)
-        return L"";
-    const SIZE_T textChars = 256;
-    auto* remote = static_cast<BYTE*>(
-        VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    std::wstring result;
-    if (remote) {
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = reinterpret_cast<LPWSTR>(remote + 1024);
-        item.cchTextMax = textChars;
-        WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
-        if (SendMessageW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(remote))) {
-            wchar_t text[textChars] = L"";
-            ReadProcessMemory(process, remote + 1024, text, sizeof(text) - sizeof(wchar_t),
-                              nullptr);
-            result = text;
-        }
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    CloseHandle(process);
-    return result;
-}
-
-HWND CorvaneApp::SelectPage(int index) {
-    SendMessageW(Sheet(), PSM_SETCURSEL, index, 0);
-    return CurrentPage();
-}
-
-HWND CorvaneApp::CurrentPage() {
-    return reinterpret_cast<HWND>(SendMessageW(Sheet(), PSM_GETCURRENTPAGEHWND, 0, 0));
-}
-
 bool CorvaneApp::IsApplyEnabled() {
     HWND apply = SheetButton(0x3021); // the sheet's Apply button
     return apply && IsWindowEnabled(apply);
-}
-
-void CorvaneApp::Click(int id) {
-    PostMessageW(Control(id), BM_CLICK, 0, 0);
-}
-
-void CorvaneApp::ClickCheckBox(int id) {
-    PostMessageW(Control(id), BM_CLICK, 0, 0);
 }
 
 void CorvaneApp::SetEditText(int id, const std::wstring& text) {
     // WM_SETTEXT makes the edit send EN_UPDATE and EN_CHANGE to the page, as typing does.
     SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_ABORTIFHUNG, 5000, nullptr);
-}
-
-int CorvaneApp::ComboSelection(int id) {
-    return static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
 }
 
 std::vector<std::wstring> CorvaneApp::ComboItems(int id) {
@@ -189,10 +133,6 @@ std::vector<std::wstring> CorvaneApp::ComboItems(int id) {
         items.push_back(text);
     }
     return items;
-}
-
-void CorvaneApp::PressSheetButton(int button) {
-    PostMessageW(Sheet(), PSM_PRESSBUTTON, button, 0);
 }
 
 HWND CorvaneApp::WaitForMessageBox(DWORD timeoutMs) {
@@ -212,10 +152,6 @@ HWND CorvaneApp::WaitForMessageBox(DWORD timeoutMs) {
     return box;
 }
 
-bool CorvaneApp::HasMessageBox() {
-    return WaitForMessageBox(0) != nullptr;
-}
-
 std::wstring CorvaneApp::MessageBoxText(HWND box) {
     // A box may be up before it is painted: wait a moment for its icon.
     UINT icon = 0;
@@ -228,12 +164,8 @@ std::wstring CorvaneApp::MessageBoxText(HWND box) {
 }
 
 void CorvaneApp::AnswerMessageBox(HWND box, int buttonId) {
-    HWND button = GetDlgItem(box, buttonId);
-    if (button)
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(button));
-    else
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
 }
 
 std::wstring CorvaneApp::TakeMessageBox(int buttonId, DWORD timeoutMs) {

@@ -45,8 +45,8 @@ bool DeleteKeyTree(HKEY root, const std::wstring& key);
 std::optional<std::wstring> ReadStringValue(HKEY root, const std::wstring& key,
                                             const std::wstring& name);
 
-// Saves a whole key (values and sub-keys, or its absence) and puts it back when destroyed, so a
-// test can change it freely.
+// Saves a whole key (values and sub-keys, or its absence) in a copy under HKEY_CURRENT_USER and
+// puts it back when destroyed, so a test can change it freely.
 class RegistryKeySnapshot {
 public:
     RegistryKeySnapshot(HKEY root, std::wstring key);
@@ -56,9 +56,7 @@ public:
 
 private:
     HKEY m_root;
-    std::wstring m_key;
-    std::vector<std::pair<std::wstring, RegValue>> m_values; // full sub-path \x01 name
-    std::vector<std::wstring> m_keys;                        // sub-keys, parents first
+    std::wstring m_key, m_copy;
     bool m_existed = false;
 };
 

@@ -72,7 +72,7 @@ protected:
 
     // Clicks a box and waits until the page wrote the expected value and finished the click.
     void ClickAndWait(int id, const wchar_t* name, DWORD expected) {
-        app.ClickCheckBox(id);
+        app.Click(id);
         ASSERT_TRUE(WaitUntil([&] { return Dword(kWerKey, name) == expected; }))
             << "no " << ToUtf8(name) << " = " << expected;
         app.Settle();
