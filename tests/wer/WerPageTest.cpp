@@ -5,8 +5,6 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
-#include <winternl.h>
 
 #include <optional>
 #include <string>
@@ -26,41 +24,6 @@ std::optional<DWORD> Dword(const wchar_t* key, const wchar_t* name) {
     if (!value || value->type != REG_DWORD || value->data.size() != sizeof(DWORD))
         return std::nullopt;
     return *reinterpret_cast<const DWORD*>(value->data.data());
-}
-
-// The shell's folder windows on `folder`: explorer.exe processes with it as the last argument.
-std::vector<DWORD> FolderWindowsOn(const std::wstring& folder) {
-    using QueryProc = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<QueryProc>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"ntdll"), "NtQueryInformationProcess")));
-    std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
-        HANDLE process =
-            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID);
-        PROCESS_BASIC_INFORMATION basic{};
-        PEB peb{};
-        RTL_USER_PROCESS_PARAMETERS parameters{};
-        std::wstring text(32768, L'\0'); // the longest command line, zero-terminated
-        int count = 0;
-        LPWSTR* args = nullptr;
-        if (process && _wcsicmp(entry.szExeFile, L"explorer.exe") == 0 &&
-            query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) == 0 &&
-            ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof(peb), nullptr) &&
-            ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof(parameters),
-                              nullptr) &&
-            ReadProcessMemory(process, parameters.CommandLine.Buffer, text.data(),
-                              parameters.CommandLine.Length, nullptr))
-            args = CommandLineToArgvW(text.c_str(), &count);
-        if (args && count >= 2 && _wcsicmp(args[count - 1], folder.c_str()) == 0)
-            ids.push_back(entry.th32ProcessID);
-        LocalFree(args);
-        CloseHandle(process);
-    }
-    CloseHandle(snapshot);
-    return ids;
 }
 
 class WerPage : public ::testing::Test {
@@ -160,14 +123,17 @@ TEST_F(WerPage, TogglesStayOutOfApplyAndCancelAndTheFolderButtonOpensTheShell) {
     std::wstring folder = std::wstring(appData) + L"\\Microsoft\\Windows\\WER\\ReportQueue";
     SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
     app.Click(kReportFolderButton);
-    EXPECT_TRUE(WaitUntil([&] { return !FolderWindowsOn(folder).empty(); }));
-    // The folder window holds on to the test's output: end it.
-    for (DWORD id : FolderWindowsOn(folder)) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-        TerminateProcess(process, 0);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
-    }
+    // The shell's folder window, captioned with the folder's name. It holds on to the test's
+    // output: end it.
+    HWND window = nullptr;
+    EXPECT_TRUE(
+        WaitUntil([&] { return (window = FindWindowW(L"ExplorerWClass", L"ReportQueue")); }));
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
 
     // Cancel neither undoes nor writes anything on this page.
     Cancel();
