@@ -309,20 +309,13 @@ TEST(Elevation, LimitedTokensAreAskedCancelKeepsTheSheetRetryRestarts) {
             Close(app);
             continue;
         }
-        // The new instance shows its own sheet and closes this one, which writes nothing.
-        HWND other = nullptr;
-        DWORD otherId = 0;
-        EXPECT_TRUE(WaitUntil(
-            [&] {
-                while ((other = FindWindowExW(nullptr, other, L"#32770", L"Corvane")))
-                    if (GetWindowThreadProcessId(other, &otherId) && otherId != app.Id() &&
-                        IsWindowVisible(other))
-                        return true;
-                return false;
-            },
-            20000));
+        // The new instance closes this one, which writes nothing, and shows its own sheet.
         EXPECT_TRUE(app.WaitExit(20000));
         EXPECT_EQ(StoredDebugger(), kMarker);
+        HWND other = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (other = FindWindowW(L"#32770", L"Corvane")); }, 20000));
+        DWORD otherId = 0;
+        GetWindowThreadProcessId(other, &otherId);
         HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, otherId);
         ASSERT_NE(process, nullptr);
         PostMessageW(other, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);

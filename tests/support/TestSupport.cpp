@@ -8,15 +8,11 @@ namespace testing_support {
 
 const wchar_t kAeDebugKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
 
-std::wstring BinDir() {
+std::wstring BinPath(const std::wstring& name) {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     PathRemoveFileSpecW(path);
-    return path;
-}
-
-std::wstring BinPath(const std::wstring& name) {
-    return BinDir() + L"\\" + name;
+    return path + (L"\\" + name);
 }
 
 std::wstring SystemDir() {
@@ -28,16 +24,11 @@ std::wstring SystemDir() {
 std::wstring MakeTempDir(const std::wstring& prefix) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
+    // Each run has a prefix of its own: process id and count make the name unique.
     static unsigned counter = 0;
-    for (;;) {
-        std::wstring dir = std::wstring(temp) + prefix + L" " +
-                           std::to_wstring(GetCurrentProcessId()) + L"-" +
-                           std::to_wstring(++counter);
-        if (CreateDirectoryW(dir.c_str(), nullptr))
-            return dir;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            return L"";
-    }
+    std::wstring dir = std::wstring(temp) + prefix + L" " + std::to_wstring(GetCurrentProcessId()) +
+                       L"-" + std::to_wstring(++counter);
+    return CreateDirectoryW(dir.c_str(), nullptr) ? dir : L"";
 }
 
 bool FileExists(const std::wstring& path) {
@@ -51,8 +42,6 @@ std::string ReadFileUtf8(const std::wstring& path) {
 }
 
 std::string ToUtf8(const std::wstring& text) {
-    if (text.empty())
-        return "";
     int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
                                    0, nullptr, nullptr);
     std::string out(size, '\0');

@@ -11,10 +11,7 @@
 
 namespace testing_support {
 
-// The folder of the running test program: the program under test and the helper programs lie
-// beside it.
-std::wstring BinDir();
-// BinDir() joined with a file name.
+// A file beside the running test program: the program under test and the helper programs.
 std::wstring BinPath(const std::wstring& name);
 // A new, empty folder under the prefix's temporary folder; the name may contain a space.
 std::wstring MakeTempDir(const std::wstring& prefix = L"corvane test");
