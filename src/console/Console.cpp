@@ -3,6 +3,7 @@
 #include <stdarg.h>
 
 #include "base/Error.h"
+#include "base/Handle.h"
 
 namespace {
 void Write(DWORD stream, const wchar_t* text, int length) {
@@ -19,12 +20,11 @@ void Write(DWORD stream, const wchar_t* text, int length) {
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0)
         return;
-    char* buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, bytes));
+    CHeapMemory<char> buffer(static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, bytes)));
     if (!buffer)
         return;
-    WideCharToMultiByte(CP_UTF8, 0, text, length, buffer, bytes, nullptr, nullptr);
-    WriteFile(handle, buffer, static_cast<DWORD>(bytes), &written, nullptr);
-    HeapFree(GetProcessHeap(), 0, buffer);
+    WideCharToMultiByte(CP_UTF8, 0, text, length, buffer.Get(), bytes, nullptr, nullptr);
+    WriteFile(handle, buffer.Get(), static_cast<DWORD>(bytes), &written, nullptr);
 }
 
 void PrintV(DWORD stream, const wchar_t* prefix, const wchar_t* format, va_list args) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "base/Array.h"
+#include "base/Handle.h"
 #include "base/PathUtils.h"
 #include "base/RegistryKey.h"
 #include "base/String.h"
@@ -406,10 +407,11 @@ int Set(CArguments& args) {
             return FailUsage(L"no debugger is named \"%s\"; \"corvanectl show\" lists them.",
                              entryName);
         entry = catalogue[found];
-        if (autoStart >= 0)
-            entry.m_autoStart = autoStart == 1;
+        // "No Debugger" is written as the page writes it, with automatic start off.
         if (entry.IsNone())
             return Replace(entry, views);
+        if (autoStart >= 0)
+            entry.m_autoStart = autoStart == 1;
         pathText = entry.GetPath();
     } else {
         entry.Set(pathText, positional[1] ? positional[1] : L"", autoStart == 1);
@@ -500,13 +502,13 @@ int Test(CArguments& args) {
     if (!CreateProcessW(path, commandLine.GetBuffer(commandLine.GetLength()), nullptr, nullptr,
                         FALSE, 0, nullptr, nullptr, &startup, &info))
         return FailWithLastError(what);
-    CloseHandle(info.hThread);
+    CKernelHandle process(info.hProcess);
+    CKernelHandle thread(info.hThread);
     PrintOut(L"Started %s (process %lu); waiting for it to end...\n", name, info.dwProcessId);
 
-    DWORD waited = WaitForSingleObject(info.hProcess, kTestTimeoutMs);
+    DWORD waited = WaitForSingleObject(process.Get(), kTestTimeoutMs);
     DWORD code = 0;
-    bool ended = waited == WAIT_OBJECT_0 && GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hProcess);
+    bool ended = waited == WAIT_OBJECT_0 && GetExitCodeProcess(process.Get(), &code);
     if (!ended) {
         PrintError(L"%s has not ended within %lu seconds; a debugger may be holding it.", name,
                    kTestTimeoutMs / 1000);

@@ -8,6 +8,7 @@
 const wchar_t kSavedRegistrationSubKey[] = L"Software\\Corvane\\Saved";
 
 namespace {
+const wchar_t kProgramSubKey[] = L"Software\\Corvane";
 // Which of the two values the saved registration had, written after them: a copy without it,
 // or with values that disagree with it, was cut short or changed by hand and is not restored.
 const wchar_t kValuesValue[] = L"Values";
@@ -121,8 +122,12 @@ bool WriteSavedCopy(REGSAM view, const StoredRegistration& copy) {
 }
 
 bool DeleteSavedCopy(REGSAM view) {
-    return Win32Succeeded(
-        CRegistryKey::DeleteKey(HKEY_LOCAL_MACHINE, kSavedRegistrationSubKey, view));
+    if (!Win32Succeeded(
+            CRegistryKey::DeleteKey(HKEY_LOCAL_MACHINE, kSavedRegistrationSubKey, view)))
+        return false;
+    // The program's own key goes with its last sub-key; one that still holds others stays.
+    CRegistryKey::DeleteKey(HKEY_LOCAL_MACHINE, kProgramSubKey, view);
+    return true;
 }
 
 // A view's registration and saved copy as they were before a change, to put back after a

@@ -142,6 +142,7 @@ protected:
         EXPECT_EQ(Stored(kAeDebug32Key), before32);
         EXPECT_FALSE(Stored(kSaved64Key));
         EXPECT_FALSE(Stored(kSaved32Key));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Software\\Corvane"));
     }
 
     RegistryKeySnapshot aeDebug64{HKEY_LOCAL_MACHINE, kAeDebugKey};
