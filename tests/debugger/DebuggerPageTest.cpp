@@ -301,6 +301,19 @@ TEST(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
     EXPECT_EQ(Registration(), L"|0|");
     EXPECT_TRUE(same(kSavedKey));
 
+    // Without elevation the restore asks first; cancelled, it changes nothing.
+    HANDLE token = CreateStandardUserToken();
+    ASSERT_NE(token, nullptr);
+    CorvaneApp limited;
+    ASSERT_TRUE(limited.Start(L"", token));
+    CloseHandle(token);
+    Choose(limited, static_cast<int>(catalogue.size()) - 1);
+    limited.PressOk();
+    EXPECT_EQ(limited.TakeMessageBox(IDCANCEL).substr(0, 33), L"This task requires the applicatio");
+    Close(limited);
+    EXPECT_EQ(Registration(), L"|0|");
+    EXPECT_TRUE(same(kSavedKey));
+
     CorvaneApp again;
     ASSERT_TRUE(again.Start());
     auto items = again.ComboItems(kList);
