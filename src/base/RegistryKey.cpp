@@ -9,6 +9,16 @@ LONG CRegistryKey::Open(HKEY root, const wchar_t* subKey, REGSAM access) {
     return ERROR_SUCCESS;
 }
 
+LONG CRegistryKey::Create(HKEY root, const wchar_t* subKey, REGSAM access) {
+    HKEY key = nullptr;
+    LONG error = RegCreateKeyExW(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                                 &key, nullptr);
+    if (error != ERROR_SUCCESS)
+        return error;
+    m_key.Reset(key);
+    return ERROR_SUCCESS;
+}
+
 LONG CRegistryKey::ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count) {
     const DWORD capacity = count;
     DWORD bytes = count * sizeof(wchar_t);

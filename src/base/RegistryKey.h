@@ -14,6 +14,8 @@ public:
 
     // access may carry KEY_WOW64_32KEY or KEY_WOW64_64KEY to choose a registry view.
     LONG Open(HKEY root, const wchar_t* subKey, REGSAM access);
+    // Opens the key, creating it (and any missing parents) first when it does not exist.
+    LONG Create(HKEY root, const wchar_t* subKey, REGSAM access);
     // count is in characters, in and out: the capacity going in, the characters read (with the
     // terminator) coming out. A null buffer only asks for the size.
     LONG ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count);
