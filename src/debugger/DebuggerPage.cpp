@@ -27,7 +27,6 @@ void CDebuggerPage::DoDataExchange(CDataExchange* dx) {
     DDX_Text(dx, IDC_PATH, m_path);
     DDX_Text(dx, IDC_PARAMETERS, m_parameters);
     DDX_Check(dx, IDC_AUTOSTART, m_autoStart);
-    DDX_Check(dx, IDC_WOW64_ALSO, m_alsoWow64);
 }
 
 MessageTable CDebuggerPage::GetMessageTable() const {
@@ -243,7 +242,8 @@ bool CDebuggerPage::OnApply() {
         return true;
     }
     // 32-bit programs read their own view of the key, which may not exist yet.
-    const bool wow64Written = !m_alsoWow64 || WriteAeDebug(entry, KEY_WOW64_32KEY, true);
+    const bool wow64Written =
+        m_wow64Check.GetCheck() != BST_CHECKED || WriteAeDebug(entry, KEY_WOW64_32KEY, true);
     ShowWow64Registration();
     if (wow64Written) {
         SetModified(false);

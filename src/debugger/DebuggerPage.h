@@ -41,7 +41,7 @@ private:
     CButton m_autoStartCheck;
     CButton m_breakButton;
     CButton m_break32Button;
-    CButton m_wow64Check;
+    CButton m_wow64Check; // not exchanged: showing a record leaves it as the user set it
     CStatic m_wow64Line;
     HWND m_wow64Tip = nullptr; // owned by the page, gone with it
 
@@ -49,5 +49,4 @@ private:
     CString m_path;
     CString m_parameters;
     bool m_autoStart = false;
-    bool m_alsoWow64 = false;
 };
