@@ -73,12 +73,8 @@ bool CDebuggerPage::OnInitDialog() {
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd,
                                  nullptr, nullptr, nullptr);
     if (m_wow64Tip) {
-        TTTOOLINFOW tool = {};
-        tool.cbSize = sizeof(tool);
+        TTTOOLINFOW tool = LineTool(L"");
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = m_hwnd;
-        tool.uId = reinterpret_cast<UINT_PTR>(m_wow64Line.m_hwnd);
-        tool.lpszText = const_cast<wchar_t*>(L"");
         ::SendMessageW(m_wow64Tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
     // Checked when writing the 32-bit view as well loses nothing there.
@@ -167,6 +163,15 @@ void CDebuggerPage::OnBrowse() {
         m_pathEdit.SetWindowText(file);
 }
 
+TTTOOLINFOW CDebuggerPage::LineTool(const wchar_t* text) const {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_wow64Line.m_hwnd);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    return tool;
+}
+
 bool CDebuggerPage::ShowWow64Registration() {
     AeDebugValues native, wow64;
     ReadAeDebugValues(native);
@@ -183,11 +188,7 @@ bool CDebuggerPage::ShowWow64Registration() {
     m_wow64Line.SetWindowText(line);
     ShowWindow(m_wow64Line.m_hwnd, agree ? SW_HIDE : SW_SHOWNA);
     if (m_wow64Tip) {
-        TTTOOLINFOW tool = {};
-        tool.cbSize = sizeof(tool);
-        tool.hwnd = m_hwnd;
-        tool.uId = reinterpret_cast<UINT_PTR>(m_wow64Line.m_hwnd);
-        tool.lpszText = const_cast<wchar_t*>(line.GetString());
+        TTTOOLINFOW tool = LineTool(line);
         ::SendMessageW(m_wow64Tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
     return agree;

@@ -31,6 +31,8 @@ private:
     // Shows what 32-bit programs use when it differs from the native registration; true when
     // the views agree or the 32-bit one names no debugger.
     bool ShowWow64Registration();
+    // The tooltip's record of that line.
+    TTTOOLINFOW LineTool(const wchar_t* text) const;
 
     CDebuggerComboBox m_debuggerList;
     CEdit m_pathEdit;
