@@ -4,15 +4,16 @@
 
 #include "base/PathUtils.h"
 #include "debugger/AeDebug.h"
+#include "debugger/SavedRegistration.h"
 #include "framework/MessageBoxes.h"
 #include "framework/WinApp.h"
 #include "privileges/Elevation.h"
 #include "resources/resource.h"
 
 namespace {
-// The companion raise.exe beside the program's executable, when it is there as a file.
-bool FindCompanion(wchar_t (&path)[MAX_PATH]) {
-    return GetModuleRelativePath(L"raise.exe", path, MAX_PATH) && IsExistingFile(path);
+// A companion program beside the program's executable, when it is there as a file.
+bool FindCompanion(const wchar_t* name, wchar_t (&path)[MAX_PATH]) {
+    return GetModuleRelativePath(name, path, MAX_PATH) && IsExistingFile(path);
 }
 } // namespace
 
@@ -27,6 +28,9 @@ void CDebuggerPage::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, IDC_DEFAULT, m_defaultButton);
     DDX_Control(dx, IDC_AUTOSTART, m_autoStartCheck);
     DDX_Control(dx, IDC_BREAK, m_breakButton);
+    DDX_Control(dx, IDC_BREAK32, m_break32Button);
+    DDX_Control(dx, IDC_WOW64_ALSO, m_wow64Check);
+    DDX_Control(dx, IDC_WOW64_DEBUGGER, m_wow64Line);
     DDX_Text(dx, IDC_PATH, m_path);
     DDX_Text(dx, IDC_PARAMETERS, m_parameters);
     DDX_Check(dx, IDC_AUTOSTART, m_autoStart);
@@ -39,11 +43,13 @@ MessageTable CDebuggerPage::GetMessageTable() const {
         OnCommand<&CDebuggerPage::OnConfigure>(IDC_CONFIGURE, BN_CLICKED),
         OnCommand<&CDebuggerPage::OnBrowse>(IDC_BROWSE, BN_CLICKED),
         OnCommand<&CDebuggerPage::OnBreak>(IDC_BREAK, BN_CLICKED),
+        OnCommand<&CDebuggerPage::OnBreak32>(IDC_BREAK32, BN_CLICKED),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_PATH, EN_CHANGE),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_PATH, EN_UPDATE),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_PARAMETERS, EN_CHANGE),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_PARAMETERS, EN_UPDATE),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_AUTOSTART, BN_CLICKED),
+        OnCommand<&CDebuggerPage::OnChanged>(IDC_WOW64_ALSO, BN_CLICKED),
     };
     return table;
 }
@@ -55,6 +61,13 @@ bool CDebuggerPage::OnInitDialog() {
     bool shown = LoadDebuggerCatalogue(catalogue);
     if (shown) {
         m_debuggerList.Fill(catalogue);
+        // The registration saved before the first replacement, offered last but one; what of
+        // it cannot be read shows empty.
+        if (HasSavedRegistration()) {
+            CDebuggerEntry saved(DEBUGGER_SAVED, IDS_SAVED_REGISTRATION, nullptr, nullptr, false);
+            ReadSavedRegistration(saved);
+            m_debuggerList.Add(saved, m_debuggerList.GetCount() - 1);
+        }
         CDebuggerEntry stored;
         if (ReadAeDebug(stored)) {
             // The stored values as they are, whichever catalogue entry matches their path.
@@ -69,8 +82,21 @@ bool CDebuggerPage::OnInitDialog() {
         m_debuggerList.EnableWindow(false);
     }
 
+    // The full line, which the static cuts to fit, also comes up as its tooltip.
+    m_wow64Tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd,
+                                 nullptr, nullptr, nullptr);
+    if (m_wow64Tip) {
+        TTTOOLINFOW tool = LineTool(L"");
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ::SendMessageW(m_wow64Tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // Checked when writing the 32-bit view as well loses nothing there.
+    m_wow64Check.SetCheck(ShowWow64Registration() ? BST_CHECKED : BST_UNCHECKED);
+
     wchar_t raise[MAX_PATH];
-    m_breakButton.EnableWindow(FindCompanion(raise));
+    m_breakButton.EnableWindow(FindCompanion(L"raise.exe", raise));
+    m_break32Button.EnableWindow(FindCompanion(L"raise32.exe", raise));
 
     // A change mark sent while the sheet is still creating this page does not reach its Apply
     // button (the sheet sets its buttons up afterwards); repeat it once the sheet is ready.
@@ -80,7 +106,8 @@ bool CDebuggerPage::OnInitDialog() {
 }
 
 void CDebuggerPage::ShowEntry(const CDebuggerEntry& entry) {
-    bool some = !entry.IsNone();
+    // The saved registration is restored as it was stored: nothing of it can be edited.
+    bool some = !entry.IsNone() && !entry.IsSaved();
     m_parametersEdit.EnableWindow(some);
     m_autoStartCheck.EnableWindow(some);
     m_defaultButton.EnableWindow(some);
@@ -149,20 +176,82 @@ void CDebuggerPage::OnBrowse() {
         m_pathEdit.SetWindowText(file);
 }
 
-void CDebuggerPage::OnBreak() {
+TTTOOLINFOW CDebuggerPage::LineTool(const wchar_t* text) const {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_wow64Line.m_hwnd);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    return tool;
+}
+
+bool CDebuggerPage::ShowWow64Registration() {
+    AeDebugValues native, wow64;
+    ReadAeDebugValues(native);
+    ReadAeDebugValues(wow64, KEY_WOW64_32KEY);
+    const bool agree = NamesNoDebugger(wow64) || SameRegistration(native, wow64);
+    CString line;
+    if (!agree) {
+        CString format, notText;
+        format.LoadString(wow64.autoStart ? IDS_WOW64_DEBUGGER_AUTO : IDS_WOW64_DEBUGGER);
+        notText.LoadString(IDS_WOW64_NOT_TEXT);
+        line.Format(format, wow64.debuggerKind == AeDebugValues::kText ? wow64.debugger.GetString()
+                                                                       : notText.GetString());
+    }
+    m_wow64Line.SetWindowText(line);
+    ShowWindow(m_wow64Line.m_hwnd, agree ? SW_HIDE : SW_SHOWNA);
+    if (m_wow64Tip) {
+        TTTOOLINFOW tool = LineTool(line);
+        ::SendMessageW(m_wow64Tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    return agree;
+}
+
+void CDebuggerPage::StartCompanion(const wchar_t* name, CButton& button) {
     // Checked again: the companion may have gone since the page opened, and a click posted to
     // the disabled button still arrives here. A folder of its name would open a folder window.
-    wchar_t raise[MAX_PATH];
-    bool found = FindCompanion(raise);
-    m_breakButton.EnableWindow(found);
-    if (!found || !ShellOpen(m_hwnd, raise, nullptr, SW_SHOWNORMAL))
+    wchar_t path[MAX_PATH];
+    bool found = FindCompanion(name, path);
+    button.EnableWindow(found);
+    if (!found || !ShellOpen(m_hwnd, path, nullptr, SW_SHOWNORMAL))
         MessageBoxResource(IDS_BREAK_FAILED, MB_ICONEXCLAMATION);
+}
+
+void CDebuggerPage::OnBreak() {
+    StartCompanion(L"raise.exe", m_breakButton);
+}
+
+void CDebuggerPage::OnBreak32() {
+    StartCompanion(L"raise32.exe", m_break32Button);
 }
 
 bool CDebuggerPage::OnApply() {
     UpdateData(true);
     CDebuggerEntry entry;
     m_debuggerList.GetSelection(entry);
+
+    if (entry.IsSaved()) {
+        if (!RequireElevation(IDS_ELEVATION_PROMPT))
+            return false;
+        if (!RestoreAeDebug()) {
+            MessageBoxResource(GetLastError() == ERROR_INVALID_DATA ? IDS_SAVED_DAMAGED
+                                                                    : IDS_WRITE_FAILED,
+                               MB_ICONEXCLAMATION);
+            return true;
+        }
+        // The 32-bit view gets its own saved copy back, when it has one.
+        const bool wow64Restored = m_wow64Check.GetCheck() != BST_CHECKED ||
+                                   !HasSavedRegistration(KEY_WOW64_32KEY) ||
+                                   RestoreAeDebug(KEY_WOW64_32KEY);
+        ShowWow64Registration();
+        if (wow64Restored) {
+            SetModified(false);
+            MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
+        } else {
+            MessageBoxResource(IDS_WOW64_WRITE_FAILED, MB_ICONEXCLAMATION);
+        }
+        return true;
+    }
 
     if (!entry.IsNone()) {
         if (m_path.IsEmpty()) {
@@ -187,11 +276,21 @@ bool CDebuggerPage::OnApply() {
     if (!RequireElevation(IDS_ELEVATION_PROMPT))
         return false;
 
-    if (WriteAeDebug(entry)) {
+    // The first replacement in each view saves the registration it replaces.
+    if (!ReplaceAeDebug(entry)) {
+        MessageBoxResource(IDS_WRITE_FAILED, MB_ICONEXCLAMATION);
+        return true;
+    }
+    // 32-bit programs read their own view of the key, which may not exist yet.
+    const bool wow64Written =
+        m_wow64Check.GetCheck() != BST_CHECKED ||
+        (CreateAeDebugKey(KEY_WOW64_32KEY) && ReplaceAeDebug(entry, KEY_WOW64_32KEY));
+    ShowWow64Registration();
+    if (wow64Written) {
         SetModified(false);
         MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
     } else {
-        MessageBoxResource(IDS_WRITE_FAILED, MB_ICONEXCLAMATION);
+        MessageBoxResource(IDS_WOW64_WRITE_FAILED, MB_ICONEXCLAMATION);
     }
     return true;
 }

@@ -5,10 +5,14 @@
 #include "base/Handle.h"
 #include "framework/MessageBoxes.h"
 
-bool RequireElevation(UINT promptId) {
+bool IsElevated() {
     TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
     bool isAdmin = false;
-    if (QueryElevation(&type, &isAdmin) && type != TokenElevationTypeLimited && isAdmin)
+    return QueryElevation(&type, &isAdmin) && type != TokenElevationTypeLimited && isAdmin;
+}
+
+bool RequireElevation(UINT promptId) {
+    if (IsElevated())
         return true;
 
     if (MessageBoxResource(promptId, MB_SHIELD | MB_ICONINFORMATION | MB_RETRYCANCEL) != IDRETRY) {
