@@ -10,13 +10,6 @@
 #include "privileges/Elevation.h"
 #include "resources/resource.h"
 
-namespace {
-// A companion program beside the program's executable, when it is there as a file.
-bool FindCompanion(const wchar_t* name, wchar_t (&path)[MAX_PATH]) {
-    return GetModuleRelativePath(name, path, MAX_PATH) && IsExistingFile(path);
-}
-} // namespace
-
 CDebuggerPage::CDebuggerPage() : CPropertyPage(IDD_DEBUGGER) {}
 
 void CDebuggerPage::DoDataExchange(CDataExchange* dx) {
@@ -95,8 +88,10 @@ bool CDebuggerPage::OnInitDialog() {
     m_wow64Check.SetCheck(ShowWow64Registration() ? BST_CHECKED : BST_UNCHECKED);
 
     wchar_t raise[MAX_PATH];
-    m_breakButton.EnableWindow(FindCompanion(L"raise.exe", raise));
-    m_break32Button.EnableWindow(FindCompanion(L"raise32.exe", raise));
+    m_breakButton.EnableWindow(GetModuleRelativePath(L"raise.exe", raise, MAX_PATH) &&
+                               IsExistingFile(raise));
+    m_break32Button.EnableWindow(GetModuleRelativePath(L"raise32.exe", raise, MAX_PATH) &&
+                                 IsExistingFile(raise));
 
     // A change mark sent while the sheet is still creating this page does not reach its Apply
     // button (the sheet sets its buttons up afterwards); repeat it once the sheet is ready.
@@ -211,7 +206,7 @@ void CDebuggerPage::StartCompanion(const wchar_t* name, CButton& button) {
     // Checked again: the companion may have gone since the page opened, and a click posted to
     // the disabled button still arrives here. A folder of its name would open a folder window.
     wchar_t path[MAX_PATH];
-    bool found = FindCompanion(name, path);
+    bool found = GetModuleRelativePath(name, path, MAX_PATH) && IsExistingFile(path);
     button.EnableWindow(found);
     if (!found || !ShellOpen(m_hwnd, path, nullptr, SW_SHOWNORMAL))
         MessageBoxResource(IDS_BREAK_FAILED, MB_ICONEXCLAMATION);
