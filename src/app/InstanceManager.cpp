@@ -30,7 +30,9 @@ bool FormatInstanceMutexName(bool global, DWORD id, CString& name) {
 bool IsElevatedRestart() {
     int count = 0;
     CLocalMemory<LPWSTR> args(CommandLineToArgvW(GetCommandLineW(), &count));
-    return args && count == 2 && lstrcmpW(args.Get()[1], L"runas") == 0;
+    // Ordinal: a linguistic comparison ignores some characters (a soft hyphen, say).
+    return args && count == 2 &&
+           CompareStringOrdinal(args.Get()[1], -1, L"runas", -1, FALSE) == CSTR_EQUAL;
 }
 
 bool SetMessageFilter(UINT message, bool allow) {

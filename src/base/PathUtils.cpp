@@ -122,6 +122,11 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     return LoadLibraryExW(path, nullptr, 0);
 }
 
+bool IsExistingFile(const wchar_t* path) {
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);

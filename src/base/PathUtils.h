@@ -26,6 +26,8 @@ bool GetModuleFullPath(HMODULE module, wchar_t* out, UINT capacity);
 bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity);
 // A bare name from the system directory; any other name resolved by ExpandFullPath.
 HMODULE LoadSystemLibrary(const wchar_t* name);
+// True when the path names an existing file; a folder is not one.
+bool IsExistingFile(const wchar_t* path);
 // Opens a file, program or folder with the shell's "open" verb.
 bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show);
 // The same, owned by the active window and shown normally.

@@ -27,7 +27,8 @@ bool ReadText(CRegistryKey& key, const wchar_t* name, CString& text) {
     // A value that grew since its size was asked fails here with ERROR_MORE_DATA.
     if (!Win32Succeeded(key.ReadString(name, buffer, capacity)))
         return false;
-    value.ReleaseBuffer(capacity ? static_cast<int>(capacity) - 1 : 0);
+    // The text ends at its first NUL, as the system's own reading of the value does.
+    value.ReleaseBuffer(-1);
     text = static_cast<CString&&>(value);
     return true;
 }

@@ -1,7 +1,6 @@
 #include "debugger/DebuggerPage.h"
 
 #include <commdlg.h>
-#include <shlwapi.h>
 
 #include "base/PathUtils.h"
 #include "debugger/AeDebug.h"
@@ -90,9 +89,9 @@ bool CDebuggerPage::OnInitDialog() {
 
     wchar_t raise[MAX_PATH];
     m_breakButton.EnableWindow(GetModuleRelativePath(L"raise.exe", raise, MAX_PATH) &&
-                               PathFileExistsW(raise));
+                               IsExistingFile(raise));
     m_break32Button.EnableWindow(GetModuleRelativePath(L"raise32.exe", raise, MAX_PATH) &&
-                                 PathFileExistsW(raise));
+                                 IsExistingFile(raise));
 
     // A change mark sent while the sheet is still creating this page does not reach its Apply
     // button (the sheet sets its buttons up afterwards); repeat it once the sheet is ready.
@@ -129,7 +128,7 @@ void CDebuggerPage::OnChanged() {
 
 void CDebuggerPage::OnConfigure() {
     CString path = m_pathEdit.GetWindowText();
-    if (PathFileExistsW(path))
+    if (IsExistingFile(path))
         ShellOpen(path);
     else
         MessageBoxResource(IDS_EXE_MISSING, MB_ICONEXCLAMATION);
@@ -203,20 +202,22 @@ bool CDebuggerPage::ShowWow64Registration() {
     return agree;
 }
 
-void CDebuggerPage::StartCompanion(const wchar_t* name) {
+void CDebuggerPage::StartCompanion(const wchar_t* name, CButton& button) {
+    // Checked again: the companion may have gone since the page opened, and a click posted to
+    // the disabled button still arrives here. A folder of its name would open a folder window.
     wchar_t path[MAX_PATH];
-    if (!GetModuleRelativePath(name, path, MAX_PATH))
-        return;
-    if (!ShellOpen(m_hwnd, path, nullptr, SW_SHOWNORMAL))
+    bool found = GetModuleRelativePath(name, path, MAX_PATH) && IsExistingFile(path);
+    button.EnableWindow(found);
+    if (!found || !ShellOpen(m_hwnd, path, nullptr, SW_SHOWNORMAL))
         MessageBoxResource(IDS_BREAK_FAILED, MB_ICONEXCLAMATION);
 }
 
 void CDebuggerPage::OnBreak() {
-    StartCompanion(L"raise.exe");
+    StartCompanion(L"raise.exe", m_breakButton);
 }
 
 void CDebuggerPage::OnBreak32() {
-    StartCompanion(L"raise32.exe");
+    StartCompanion(L"raise32.exe", m_break32Button);
 }
 
 bool CDebuggerPage::OnApply() {
@@ -253,7 +254,7 @@ bool CDebuggerPage::OnApply() {
             m_pathEdit.SetFocus();
             return false;
         }
-        if (!PathFileExistsW(m_path)) {
+        if (!IsExistingFile(m_path)) {
             MessageBoxResource(IDS_EXE_MISSING, MB_ICONERROR);
             m_pathEdit.SetFocus();
             return false;

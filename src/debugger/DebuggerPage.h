@@ -27,7 +27,7 @@ private:
     void OnBreak();
     void OnBreak32();
     // Starts a crash companion from the program's own folder; says so when it cannot.
-    void StartCompanion(const wchar_t* name);
+    void StartCompanion(const wchar_t* name, CButton& button);
     // Shows what 32-bit programs use when it differs from the native registration; true when
     // the views agree or the 32-bit one names no debugger.
     bool ShowWow64Registration();

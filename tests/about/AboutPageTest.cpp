@@ -45,7 +45,7 @@ std::wstring ToolText(HWND control) {
 
 } // namespace
 
-TEST(AboutPageHosted, EnlargedCaptionAndAFittedLinkWithItsTooltip) {
+TEST(AboutPageHosted, EnlargedCaptionAndALinkWithItsTooltip) {
     CAboutPage page;
     PageHost host;
     ASSERT_TRUE(host.Open(page));
@@ -58,20 +58,6 @@ TEST(AboutPageHosted, EnlargedCaptionAndAFittedLinkWithItsTooltip) {
                   (SS_TYPEMASK | SS_NOTIFY | SS_ELLIPSISMASK | WS_TABSTOP),
               SS_OWNERDRAW | SS_NOTIFY | SS_WORDELLIPSIS | WS_TABSTOP);
     EXPECT_EQ(ToolText(link), L"Tamsel's Home Page");
-
-    // Fitted to its text and two focus borders on each side, from the template's left edge.
-    RECT templ = {65, 112, 65 + 56, 112 + 8}, rect;
-    MapDialogRect(dialog, &templ);
-    GetWindowRect(link, &rect);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    std::wstring text = WindowText(link);
-    SIZE extent = {};
-    HDC dc = GetDC(link);
-    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)));
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    ReleaseDC(link, dc);
-    EXPECT_EQ(rect.left, templ.left);
-    EXPECT_EQ(rect.right - rect.left, extent.cx + 4 * GetSystemMetrics(SM_CXFOCUSBORDER));
 }
 
 TEST(AboutPage, ShowsTheVersionAndCopyrightOfTheProgramsOwnResource) {
@@ -81,9 +67,8 @@ TEST(AboutPage, ShowsTheVersionAndCopyrightOfTheProgramsOwnResource) {
     ASSERT_TRUE(WriteVersionResource(exe, &version));
     CorvaneApp app;
     ASSERT_TRUE(app.Start(L"", nullptr, exe));
-    int last = app.TabCount() - 1;
-    EXPECT_EQ(app.TabText(last), L"About");
-    ASSERT_NE(app.SelectPage(last), nullptr);
+    // The last page.
+    EXPECT_EQ(WindowText(app.SelectPage(app.TabCount() - 1)), L"About");
     EXPECT_EQ(app.ControlText(IDC_ABOUT_VERSION), L"Version 10.20 (Build 3000.45) [BETA], 64-bit.");
     EXPECT_EQ(app.ControlText(IDC_ABOUT_COPYRIGHT), L"Copyright (C) 2026 Us");
     app.PressCancel();

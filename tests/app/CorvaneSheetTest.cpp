@@ -1,64 +1,62 @@
-// The sheet as a user meets it: caption, icon, caption buttons, tabs, and the ways to close it.
+// The sheet as a user meets it: caption, caption buttons, pages, and its answers to the other
+// instances' notices.
 #include <gtest/gtest.h>
 
+#include "app/InstanceManager.h"
 #include "support/GuiDriver.h"
 
 using namespace testing_support;
 
-namespace {
-const wchar_t kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
-}
-
-TEST(Sheet, CaptionIconAndCaptionButtons) {
+TEST(Sheet, CaptionButtonsPagesAndInstanceNotices) {
+    const wchar_t kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
     RegistryKeySnapshot wer(HKEY_CURRENT_USER, kWerKey);
-    DeleteKeyTree(HKEY_CURRENT_USER, kWerKey);
-    CorvaneApp app;
-    ASSERT_TRUE(app.Start());
-    HWND sheet = app.Sheet();
-    EXPECT_EQ(WindowText(sheet), L"Corvane");
-    LONG_PTR style = GetWindowLongPtrW(sheet, GWL_STYLE);
-    LONG_PTR exStyle = GetWindowLongPtrW(sheet, GWL_EXSTYLE);
-    EXPECT_TRUE(style & WS_MINIMIZEBOX);
-    EXPECT_FALSE(exStyle & WS_EX_CONTEXTHELP);
-    EXPECT_FALSE(style & DS_CONTEXTHELP);
+    // The error-reporting page only with the per-user key.
+    for (bool reporting : {false, true}) {
+        ASSERT_TRUE(reporting ? CreateKey(HKEY_CURRENT_USER, kWerKey)
+                              : DeleteKeyTree(HKEY_CURRENT_USER, kWerKey));
+        CorvaneApp app;
+        ASSERT_TRUE(app.Start());
+        // It opens on the debugger page.
+        EXPECT_NE(GetDlgItem(app.CurrentPage(), 1000), nullptr);
+        std::vector<std::wstring> pages = {L"Debugger", L"About"};
+        if (reporting)
+            pages.insert(pages.begin() + 1, L"Windows Error Reporting");
+        ASSERT_EQ(app.TabCount(), static_cast<int>(pages.size()));
+        for (size_t i = 0; i < pages.size(); ++i)
+            EXPECT_EQ(WindowText(app.SelectPage(static_cast<int>(i))), pages[i]);
+        if (!reporting) {
+            app.CloseBox();
+            EXPECT_TRUE(app.WaitExit());
+            continue;
+        }
 
-    // The icon (resource 128) cannot be read back here: Wine does not answer WM_GETICON across
-    // processes. The resource test checks that it loads.
+        HWND sheet = app.Sheet();
+        EXPECT_EQ(WindowText(sheet), L"Corvane");
+        // Minimise box, no context help; OK, Cancel and Apply, and no Help button. The icon
+        // cannot be read back here (Wine does not answer WM_GETICON across processes): the
+        // resource test checks that it loads.
+        EXPECT_TRUE(GetWindowLongPtrW(sheet, GWL_STYLE) & WS_MINIMIZEBOX);
+        EXPECT_FALSE(GetWindowLongPtrW(sheet, GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
+        EXPECT_FALSE(GetWindowLongPtrW(sheet, GWL_STYLE) & DS_CONTEXTHELP);
+        EXPECT_TRUE(app.SheetButton(IDOK) && app.SheetButton(IDCANCEL) && app.SheetButton(0x3021));
+        HWND help = app.SheetButton(0x0009);
+        EXPECT_TRUE(help == nullptr || !IsWindowVisible(help));
 
-    // OK, Cancel and Apply, and no Help button.
-    EXPECT_NE(app.SheetButton(IDOK), nullptr);
-    EXPECT_NE(app.SheetButton(IDCANCEL), nullptr);
-    EXPECT_NE(app.SheetButton(0x3021), nullptr);
-    HWND help = app.SheetButton(0x0009);
-    EXPECT_TRUE(help == nullptr || !IsWindowVisible(help));
-
-    app.PressCancel();
-    EXPECT_TRUE(app.WaitExit());
-}
-
-TEST(Sheet, TwoTabsWithoutThePerUserErrorReportingKey) {
-    RegistryKeySnapshot wer(HKEY_CURRENT_USER, kWerKey);
-    DeleteKeyTree(HKEY_CURRENT_USER, kWerKey);
-    CorvaneApp app;
-    ASSERT_TRUE(app.Start());
-    ASSERT_EQ(app.TabCount(), 2);
-    EXPECT_EQ(app.TabText(0), L"Debugger");
-    EXPECT_EQ(app.TabText(1), L"About");
-    // The sheet opens on the debugger page.
-    EXPECT_NE(GetDlgItem(app.CurrentPage(), 1000), nullptr);
-    app.CloseBox();
-    EXPECT_TRUE(app.WaitExit());
-}
-
-TEST(Sheet, ThreeTabsWithThePerUserErrorReportingKey) {
-    RegistryKeySnapshot wer(HKEY_CURRENT_USER, kWerKey);
-    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kWerKey));
-    CorvaneApp app;
-    ASSERT_TRUE(app.Start());
-    ASSERT_EQ(app.TabCount(), 3);
-    EXPECT_EQ(app.TabText(0), L"Debugger");
-    EXPECT_EQ(app.TabText(1), L"Windows Error Reporting");
-    EXPECT_EQ(app.TabText(2), L"About");
-    app.PressCancel();
-    EXPECT_TRUE(app.WaitExit());
+        // Notices: an unknown code, and any code for another program's instances, do nothing;
+        // the identifier of every instance counts as this one's.
+        const UINT notice = RegisterWindowMessageW(L"ZKWInstanceNotify");
+        const DWORD self = ComputeInstanceId(L"corvane.exe"), everyone = 0xFFFFFFFF;
+        PostMessageW(sheet, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ASSERT_TRUE(WaitUntil([&] { return IsIconic(sheet) != FALSE; }));
+        for (auto [code, id] :
+             {std::pair{3u, self}, {3u, everyone}, {1u, self + 1}, {2u, self + 1}})
+            PostMessageW(sheet, notice, code, id);
+        // A quit is taken only when the sheet's queue runs dry: give it time.
+        EXPECT_FALSE(app.WaitExit(3000)) << "the sheet closed";
+        EXPECT_TRUE(IsIconic(sheet));
+        PostMessageW(sheet, notice, 1, everyone);
+        EXPECT_TRUE(WaitUntil([&] { return !IsIconic(sheet); }));
+        PostMessageW(sheet, notice, 2, everyone);
+        EXPECT_TRUE(app.WaitExit());
+    }
 }

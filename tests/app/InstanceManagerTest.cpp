@@ -32,9 +32,12 @@ TEST(SingleInstance, LaterStartsActivateTheFirstUntilRunasTakesOver) {
     CorvaneApp decoy;
     ASSERT_TRUE(decoy.Start(L"", nullptr, decoyExe));
 
-    // Only the exact single argument "runas" is an elevated restart; anything else is plain.
-    for (auto [arguments, minimised] :
-         {std::pair{L"", true}, {L"", false}, {L"RunAs", true}, {L"runas more", false}}) {
+    // Only the exact single argument "runas" is an elevated restart; anything else (a soft hyphen
+    // too) is plain.
+    for (auto [arguments, minimised] : {std::pair{L"", true},
+                                        {L"run\u00ADas", false},
+                                        {L"RunAs", true},
+                                        {L"runas more", false}}) {
         SCOPED_TRACE(ToUtf8(arguments) + (minimised ? " (minimised)" : ""));
         if (minimised) {
             PostMessageW(sheet, WM_SYSCOMMAND, SC_MINIMIZE, 0);

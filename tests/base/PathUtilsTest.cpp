@@ -37,7 +37,8 @@ TEST(PathResolution, RelativeNamesResolveAgainstTheRightDirectory) {
 
     // The system directory's file, though the current directory has one of that name.
     CloseHandle(CreateFileW(L"x.exe", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-    ASSERT_TRUE(FileExists(work + L"\\x.exe"));
+    EXPECT_TRUE(IsExistingFile(L"x.exe"));
+    EXPECT_FALSE(IsExistingFile(work.c_str()) || IsExistingFile(L"y.exe"));
     wchar_t out[MAX_PATH] = L"";
     ASSERT_TRUE(GetSystemPath(L"x.exe", out, MAX_PATH));
     EXPECT_EQ(out, SystemDir() + L"\\x.exe");

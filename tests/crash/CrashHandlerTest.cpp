@@ -17,7 +17,7 @@ namespace {
 
 const std::wstring kSession = L"System\\CurrentControlSet\\Control\\Session Manager";
 const std::wstring kIntro =
-    L"An unhandled exception has occurred. The application will close.\n\nA crash dump ";
+    L"[error] An unhandled exception has occurred. The application will close.\n\nA crash dump ";
 
 std::wstring Stamp() {
     SYSTEMTIME t;

@@ -13,6 +13,7 @@
 #include "support/TestSupport.h"
 
 using namespace testing_support;
+using namespace std::string_literals;
 
 namespace {
 
@@ -54,6 +55,8 @@ TEST_F(AeDebug, SplitsStoredCommandLines) {
         {REG_SZ, Text(L"\"C:\\x y\\d.exe -p %ld"), 0, L"C:\\x y\\d.exe -p %ld", L""},
         {REG_EXPAND_SZ, Text(L"%SystemRoot%\\system32\\d.exe -p %ld %TEMP%"), 0,
          SystemDir() + L"\\d.exe", L"-p %ld %TEMP%"},
+        // The text ends at its first NUL.
+        {REG_SZ, Text(L"C:\\x\\d.exe\0junk -p"s), 0, L"C:\\x\\d.exe", L""},
         {REG_SZ, Text(L"\"\""), 0, L"", L""},
         {REG_SZ, Text(L" \t\r\n"), 0, L"", L""},
         {REG_SZ, Text(L""), 0, L"", L""},

@@ -61,6 +61,11 @@ TEST_F(DebuggerCatalogue, ListsInstalledDebuggersInOrder) {
     EXPECT_EQ(FillWith(false, true), (Names{none, jit, other}));
     EXPECT_EQ(FillWith(true, false), (Names{none, watson, other}));
     EXPECT_EQ(FillWith(false, false), (Names{none, other}));
+    // A folder of a debugger's name is no debugger.
+    const std::wstring folder = SystemDir() + L"\\drwtsn32.exe";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    EXPECT_EQ(FillWith(false, false), (Names{none, other}));
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(DebuggerCatalogue, SelectsByPathIgnoringAsciiCase) {

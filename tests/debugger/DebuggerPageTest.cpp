@@ -19,13 +19,14 @@ namespace {
 constexpr int kList = 1000, kConfigure = 1001, kPath = 1002, kParameters = 1003, kBrowse = 1004,
               kDefault = 1005, kAuto = 1006, kBreak = 1009, kWow64 = 1011, kWow64Line = 1012,
               kBreak32 = 1013;
-const wchar_t kSuccess[] = L"The default debugger was successfully set.";
-const wchar_t kBreakFailed[] = L"A test exception could not be raised because the raise.exe "
-                               L"process could not be started.";
+// Boxes as read: the icon's name, then the text.
+const wchar_t kSuccess[] = L"[information] The default debugger was successfully set.";
+const wchar_t kBreakFailed[] = L"[warning] A test exception could not be raised because the "
+                               L"raise.exe process could not be started.";
 // The key as 32-bit programs see it.
 const wchar_t kAeDebug32Key[] =
     L"Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
-const wchar_t kMissingExe[] =
+const std::wstring kMissingExe =
     L"The debugger cannot be configured because the executable file does not exist.";
 const wchar_t kMarker[] = L"marker.exe -p %ld";
 const wchar_t kCorvaneKey[] = L"Software\\Corvane";
@@ -171,9 +172,10 @@ void Close(CorvaneApp& app) {
 
 TEST(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
     RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
-    // Started from a folder without raise.exe, the program offers no Break.
+    // Started beside a folder named raise.exe, the program offers no Break.
     std::wstring dir = MakeTempDir(L"corvane alone"), alone = dir + L"\\corvane.exe";
-    ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), alone.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), alone.c_str(), FALSE) &&
+                CreateDirectoryW((dir + L"\\raise.exe").c_str(), nullptr));
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i == 0 ? "key missing" : i == 1 ? "empty Debugger" : "Debugger a DWORD");
         if (i == 0)
@@ -191,20 +193,24 @@ TEST(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
         EXPECT_TRUE(app.IsApplyEnabled());
         EXPECT_EQ(app.IsEnabled(kBreak), i != 2);
         EXPECT_EQ(app.IsEnabled(kBreak32), i != 2);
+        if (i == 2) {
+            // A click posted to the disabled button opens nothing and says why.
+            PostMessageW(app.CurrentPage(), WM_COMMAND, MAKEWPARAM(kBreak, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(app.Control(kBreak)));
+            EXPECT_EQ(app.TakeMessageBox(), kBreakFailed);
+        }
         if (i == 0) {
             // The key is never created, so the write fails and says so; the 32-bit view, whose
             // box is ticked, is not written after that.
             EXPECT_TRUE(app.IsChecked(kWow64));
             app.PressApply();
-            EXPECT_EQ(app.TakeMessageBox(), L"The default debugger cannot be set. An error has "
-                                            L"occurred while writing to the Registry.");
+            EXPECT_EQ(app.TakeMessageBox(), L"[warning] The default debugger cannot be set. An "
+                                            L"error has occurred while writing to the Registry.");
             EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebugKey));
             EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebug32Key));
         }
         Close(app);
     }
-    DeleteFileW(alone.c_str());
-    RemoveDirectoryW(dir.c_str());
 }
 
 TEST(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigure) {
@@ -236,11 +242,17 @@ TEST(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigure)
     ClickNow(app, kAuto);
     ClickNow(app, kDefault);
     EXPECT_EQ(Shown(app), watsonShown);
+    // Unticked, an entry whose default is on stores "0".
+    ClickNow(app, kAuto);
+    app.PressApply();
+    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    const std::wstring applied = watson.path + L" -p %ld -e %ld -g|0|";
+    EXPECT_EQ(Registration(), applied);
 
     ASSERT_TRUE(watson.Remove());
     DeleteFileW(watson.record.c_str());
     app.Click(kConfigure);
-    EXPECT_EQ(app.TakeMessageBox(), kMissingExe);
+    EXPECT_EQ(app.TakeMessageBox(), L"[warning] " + kMissingExe);
     EXPECT_FALSE(FileExists(watson.record));
 
     Choose(app, 2);
@@ -251,7 +263,7 @@ TEST(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigure)
     Choose(app, 0);
     EXPECT_EQ(Shown(app), L"No Debugger||||");
     Close(app);
-    EXPECT_EQ(StoredDebugger(), registered);
+    EXPECT_EQ(Registration(), applied);
 }
 
 // The other debugger with its stored values; Break through the real post-mortem launch; every
@@ -283,9 +295,11 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
         std::wstring path, parameters, message;
         int focus;
     } cases[] = {
-        {L"", L"-p %ld", L"The path to the debugger cannot be empty.", kPath},
-        {dir + L"\\missing.exe", L"-p %ld", kMissingExe, kPath},
-        {recorder.path, L"", L"The debugger parameters cannot be empty.", kParameters},
+        {L"", L"-p %ld", L"[warning] The path to the debugger cannot be empty.", kPath},
+        // A missing program goes before empty parameters; a folder is no program.
+        {dir + L"\\missing.exe", L"", L"[error] " + kMissingExe, kPath},
+        {L"C:\\Windows", L"-p %ld", L"[error] " + kMissingExe, kPath},
+        {recorder.path, L"", L"[warning] The debugger parameters cannot be empty.", kParameters},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.message));
@@ -318,10 +332,11 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
     EXPECT_EQ(app.ControlText(kPath), recorder.path);
 
     app.SetEditText(kParameters, L"-p %ld -e %ld");
+    ClickNow(app, kAuto); // ticked: "1"
     app.PressApply();
     EXPECT_EQ(app.TakeMessageBox(), kSuccess);
     app.Settle();
-    EXPECT_EQ(Registration(), L"\"" + recorder.path + L"\" -p %ld -e %ld|0|");
+    EXPECT_EQ(Registration(), L"\"" + recorder.path + L"\" -p %ld -e %ld|1|");
     EXPECT_FALSE(app.IsApplyEnabled());
     Choose(app, 0);
     app.PressOk();
@@ -374,7 +389,8 @@ TEST(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
     CloseHandle(token);
     Choose(limited, static_cast<int>(catalogue.size()) - 1);
     limited.PressOk();
-    EXPECT_EQ(limited.TakeMessageBox(IDCANCEL).substr(0, 33), L"This task requires the applicatio");
+    EXPECT_EQ(limited.TakeMessageBox(IDCANCEL).substr(0, 47),
+              L"[information] This task requires the applicatio");
     Close(limited);
     EXPECT_EQ(Registration(), L"|0|");
     EXPECT_TRUE(same(kSavedKey));
@@ -533,8 +549,9 @@ TEST(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
         app.SetEditText(kParameters, L"-p %ld -e %ld");
         app.PressApply();
         EXPECT_EQ(app.TakeMessageBox(),
-                  L"The debugger was set for 64-bit programs, but not for 32-bit programs. An "
-                  L"error has occurred while writing to the 32-bit view of the Registry.");
+                  L"[warning] The debugger was set for 64-bit programs, but not for 32-bit "
+                  L"programs. An error has occurred while writing to the 32-bit view of the "
+                  L"Registry.");
         EXPECT_EQ(StoredDebugger(), native);
         EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebug32Key, L"Debugger"), chosen);
     }
@@ -585,9 +602,10 @@ TEST(Elevation, LimitedTokensAreAskedCancelKeepsTheSheetRetryRestarts) {
         app.PressOk();
         HWND box = app.WaitForMessageBox();
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(CorvaneApp::MessageBoxText(box),
-                  L"This task requires the application to have elevated permissions. Click "
-                  L"Retry to restart under different credentials or Cancel to abort.");
+        EXPECT_EQ(
+            CorvaneApp::MessageBoxText(box),
+            L"[information] This task requires the application to have elevated permissions. Click "
+            L"Retry to restart under different credentials or Cancel to abort.");
         EXPECT_TRUE(GetDlgItem(box, IDRETRY) && GetDlgItem(box, IDCANCEL) &&
                     !GetDlgItem(box, IDOK));
         CorvaneApp::AnswerMessageBox(box, linked ? IDRETRY : IDCANCEL);
@@ -600,20 +618,13 @@ TEST(Elevation, LimitedTokensAreAskedCancelKeepsTheSheetRetryRestarts) {
             Close(app);
             continue;
         }
-        // The new instance shows its own sheet and closes this one, which writes nothing.
-        HWND other = nullptr;
-        DWORD otherId = 0;
-        EXPECT_TRUE(WaitUntil(
-            [&] {
-                while ((other = FindWindowExW(nullptr, other, L"#32770", L"Corvane")))
-                    if (GetWindowThreadProcessId(other, &otherId) && otherId != app.Id() &&
-                        IsWindowVisible(other))
-                        return true;
-                return false;
-            },
-            20000));
+        // The new instance closes this one, which writes nothing, and shows its own sheet.
         EXPECT_TRUE(app.WaitExit(20000));
         EXPECT_EQ(StoredDebugger(), kMarker);
+        HWND other = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (other = FindWindowW(L"#32770", L"Corvane")); }, 20000));
+        DWORD otherId = 0;
+        GetWindowThreadProcessId(other, &otherId);
         HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, otherId);
         ASSERT_NE(process, nullptr);
         PostMessageW(other, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);

@@ -1,10 +1,13 @@
-// The link control on the About template in a real sheet inside the test program. Opening is
-// seen through a copy of the recording helper as the target.
+// The link control on the About template in a real sheet inside the test program: how it looks
+// (painted into a bitmap as its window paints), how it follows the mouse and the keyboard, how it
+// fits its text, and what a click opens. Opening is seen through a copy of the recording helper.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "framework/HyperLink.h"
 #include "resources/resource.h"
@@ -30,26 +33,125 @@ public:
     }
 };
 
+// The link painted on white as its window paints itself: its pixels, row by row.
+std::vector<COLORREF> Paint(HWND link) {
+    RECT rect;
+    GetClientRect(link, &rect);
+    HDC window = GetDC(link), dc = CreateCompatibleDC(window);
+    HBITMAP bitmap = CreateCompatibleBitmap(window, rect.right, rect.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, rect.right, rect.bottom, WHITENESS);
+    SendMessageW(link, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < rect.bottom; ++y)
+        for (int x = 0; x < rect.right; ++x)
+            pixels.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(link, window);
+    return pixels;
+}
+
+bool Shows(const std::vector<COLORREF>& pixels, COLORREF colour) {
+    return std::find(pixels.begin(), pixels.end(), colour) != pixels.end();
+}
+
+// The window's place in its parent's client area.
+RECT PlaceOf(HWND hwnd) {
+    RECT rect;
+    GetWindowRect(hwnd, &rect);
+    MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// The width a link needs: its text in its font and two focus borders on each side.
+int FittedWidth(HWND link) {
+    std::wstring text(256, L'\0');
+    text.resize(GetWindowTextW(link, text.data(), 256));
+    SIZE extent = {};
+    HDC dc = GetDC(link);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ReleaseDC(link, dc);
+    return extent.cx + 4 * GetSystemMetrics(SM_CXFOCUSBORDER);
+}
+
 } // namespace
 
-TEST(HyperLink, TabAndSpaceOpenTheTargetAndWithoutOneTheParentGetsTheClick) {
+TEST(HyperLink, LookMouseKeyboardFittingAndOpening) {
     std::wstring target = MakeTempDir(L"corvane link") + L"\\opened.exe";
     ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), target.c_str(), FALSE));
     LinkTestPage page;
+    CHyperLink centred, right;
     PageHost host;
     ASSERT_TRUE(host.Open(page));
-    HWND link = page.link.GetSafeHwnd();
-    page.link.SetUrl(target.c_str());
+    HWND dialog = host.Page(), link = page.link.GetSafeHwnd();
 
+    // Underlined; fitted to its text from the template's left edge.
+    LOGFONTW font = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    EXPECT_TRUE(font.lfUnderline);
+    RECT templ = {65, 112, 65 + 56, 112 + 8};
+    MapDialogRect(dialog, &templ);
+    RECT place = PlaceOf(link);
+    EXPECT_EQ(place.left, templ.left);
+    EXPECT_EQ(place.right - place.left, FittedWidth(link));
+    // Right-aligned and centred texts keep their right edge and their centre.
+    for (auto [control, style] : {std::pair{&right, SS_RIGHT}, {&centred, SS_CENTER}}) {
+        HWND hwnd = CreateWindowExW(0, L"STATIC", L"Somewhere", WS_CHILD | WS_VISIBLE | style, 20,
+                                    20, 200, 20, dialog, nullptr, nullptr, nullptr);
+        SendMessageW(hwnd, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
+        ASSERT_TRUE(control->SubclassWindow(hwnd));
+        place = PlaceOf(hwnd);
+        EXPECT_EQ(style == SS_RIGHT ? place.right : place.left + place.right,
+                  style == SS_RIGHT ? 220 : 240);
+        EXPECT_NEAR(place.right - place.left, FittedWidth(hwnd), 1);
+    }
+
+    // The link colour, red while the mouse is over it; the mouse is captured meanwhile and let
+    // go when it leaves, or when another window takes the capture.
+    const COLORREF normal = GetSysColor(COLOR_HOTLIGHT), hover = RGB(255, 0, 0);
+    auto look = Paint(link);
+    EXPECT_TRUE(Shows(look, normal) && !Shows(look, hover));
+    SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(GetCapture(), link);
+    look = Paint(link);
+    EXPECT_TRUE(Shows(look, hover) && !Shows(look, normal));
+    SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(-3, 2));
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_TRUE(Shows(Paint(link), normal));
+    SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    SetCapture(host.sheet);
+    EXPECT_TRUE(Shows(Paint(link), normal));
+    ReleaseCapture();
+
+    // The focus rectangle along its edge only while it has the focus; disabled, it is drawn
+    // grey, without the link colour.
+    auto edgeMarked = [&] {
+        auto pixels = Paint(link);
+        return std::any_of(pixels.begin(),
+                           pixels.begin() + PlaceOf(link).right - PlaceOf(link).left,
+                           [](COLORREF c) { return c != RGB(255, 255, 255); });
+    };
+    EXPECT_FALSE(edgeMarked());
     // The copyright line comes before the link in the tab order.
-    SetFocus(GetDlgItem(host.Page(), IDC_ABOUT_COPYRIGHT));
+    SetFocus(GetDlgItem(dialog, IDC_ABOUT_COPYRIGHT));
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
     ASSERT_TRUE(host.PumpUntil([&] { return GetFocus() == link; }, 5000));
+    EXPECT_TRUE(edgeMarked());
+    EnableWindow(link, FALSE);
+    look = Paint(link);
+    EXPECT_TRUE(Shows(look, GetSysColor(COLOR_3DSHADOW)) && !Shows(look, normal));
+    EnableWindow(link, TRUE);
+
+    // Space opens the target; without one, the parent gets the click.
+    SetFocus(link);
+    page.link.SetUrl(target.c_str());
     PostMessageW(link, WM_KEYDOWN, VK_SPACE, 1);
     PostMessageW(link, WM_KEYUP, VK_SPACE, 0xC0000001);
     EXPECT_TRUE(host.PumpUntil([&] { return FileExists(target + L".txt"); }, 20000));
     EXPECT_EQ(page.parentClicks, 0);
-
     page.link.SetUrl(nullptr);
     SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));

@@ -11,7 +11,7 @@
 
 #include "framework/MessageBoxes.h"
 #include "resources/resource.h"
-#include "support/TestSupport.h"
+#include "support/GuiDriver.h"
 
 using namespace testing_support;
 
@@ -26,7 +26,8 @@ std::wstring SystemText(DWORD error) {
 }
 
 // Shows a box on a thread of its own, as the program's user interface thread would; `check`
-// sees it while it is up, then `button` answers it. Returns the box's text and the call's result.
+// sees it while it is up, then `button` answers it. Returns the box's icon and text as read
+// (CorvaneApp::MessageBoxText) and the call's result.
 std::pair<std::wstring, int> RunBox(
     const std::function<int()>& show, int button = IDOK,
     const std::function<void(HWND)>& check = [](HWND) {}) {
@@ -37,8 +38,7 @@ std::pair<std::wstring, int> RunBox(
         box = FindWindowW(L"#32770", L"Corvane");
         return box && IsWindowVisible(box);
     }));
-    wchar_t text[2048] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 2048);
+    std::wstring text = CorvaneApp::MessageBoxText(box);
     check(box);
     PostMessageW(box, WM_COMMAND, button, 0);
     thread.join();
@@ -48,25 +48,29 @@ std::pair<std::wstring, int> RunBox(
 } // namespace
 
 TEST(PromptBox, ComposedTextAsShown) {
-    const std::wstring created = L"An unhandled exception has occurred. The application will "
-                                 L"close.\n\nA crash dump was created at C:\\100%s\\d.exe.",
+    const std::wstring created =
+                           L"[error] An unhandled exception has occurred. The application will "
+                           L"close.\n\nA crash dump was created at C:\\100%s\\d.exe.",
                        failed = L"The default debugger cannot be set. An error has occurred while "
-                                L"writing to the Registry.";
+                                L"writing to the Registry.",
+                       error = L"[error] " + failed;
     const std::tuple<UINT, HRESULT, std::wstring> cases[] = {
         // A percent sign in an argument is shown as it is, never taken as a format again.
         {IDS_CRASH_DUMP_CREATED, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
          created + L"\n\n" + SystemText(ERROR_FILE_NOT_FOUND) + L" (2)"},
-        {IDS_WRITE_FAILED, E_FAIL, failed + L"\n\n" + SystemText(E_FAIL) + L" (0x80004005)"},
-        {IDS_WRITE_FAILED, static_cast<HRESULT>(0xA0BC1234), failed + L" (0xA0BC1234)"}, // unknown
-        {IDS_CRASH_DUMP_CREATED, 0, created},
-        {IDS_WRITE_FAILED, 1, failed},
+        {IDS_WRITE_FAILED, E_FAIL, error + L"\n\n" + SystemText(E_FAIL) + L" (0x80004005)"},
+        {IDS_WRITE_FAILED, static_cast<HRESULT>(0xA0BC1234), error + L" (0xA0BC1234)"}, // unknown
+        // The icon follows the code: information for none, a warning for a positive one.
+        {IDS_WRITE_FAILED, 0, L"[information] " + failed},
+        {IDS_WRITE_FAILED, 1, L"[warning] " + failed},
         // -1: the thread's last error at the moment of the call.
-        {IDS_WRITE_FAILED, -1, failed + L"\n\n" + SystemText(ERROR_ACCESS_DENIED) + L" (5)"},
+        {IDS_WRITE_FAILED, -1, error + L"\n\n" + SystemText(ERROR_ACCESS_DENIED) + L" (5)"},
     };
     for (const auto& [id, error, text] : cases) {
         auto shown = RunBox([&] {
             SetLastError(ERROR_ACCESS_DENIED);
-            return MessageBoxResourceError(id, MB_OK, error, L"C:\\100%s\\d.exe");
+            // The icon asked for gives way to the one the code calls for.
+            return MessageBoxResourceError(id, MB_ICONQUESTION, error, L"C:\\100%s\\d.exe");
         });
         EXPECT_EQ(shown.first, text);
     }

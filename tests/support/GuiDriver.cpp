@@ -38,6 +38,54 @@ std::vector<HWND> DialogWindowsOf(DWORD pid) {
     return search.found;
 }
 
+UINT ShownIcon(HWND box) {
+    HWND icon = nullptr;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            icon = c;
+    RECT rect;
+    if (!icon || !GetWindowRect(icon, &rect))
+        return 0;
+    const int size = GetSystemMetrics(SM_CXICON);
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    auto pixels = [&] {
+        std::vector<COLORREF> all;
+        for (int i = 0; i < size * size; ++i)
+            all.push_back(GetPixel(dc, i % size, i / size));
+        return all;
+    };
+    BitBlt(dc, 0, 0, size, size, screen, rect.left, rect.top, SRCCOPY);
+    std::vector<COLORREF> shown = pixels();
+    UINT found = 0;
+    for (auto [flag, id] : {std::pair{MB_ICONERROR, IDI_ERROR},
+                            {MB_ICONWARNING, IDI_WARNING},
+                            {MB_ICONINFORMATION, IDI_INFORMATION}}) {
+        // The icon's opaque pixels are those it draws alike on black and on white.
+        std::vector<COLORREF> drawn[2];
+        for (int white : {0, 1}) {
+            PatBlt(dc, 0, 0, size, size, white ? WHITENESS : BLACKNESS);
+            DrawIconEx(dc, 0, 0, LoadIconW(nullptr, id), size, size, 0, nullptr, DI_NORMAL);
+            drawn[white] = pixels();
+        }
+        size_t opaque = 0, same = 0;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            if (drawn[0][i] == drawn[1][i]) {
+                ++opaque;
+                same += drawn[0][i] == shown[i];
+            }
+        }
+        if (opaque > 0 && same == opaque)
+            found = flag;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
 namespace {
 bool IsSheet(HWND hwnd) {
     return WindowText(hwnd) == L"Corvane" &&
@@ -65,11 +113,6 @@ HWND CorvaneApp::Sheet() {
 
 bool CorvaneApp::WaitForSheet(DWORD timeoutMs) {
     return WaitUntil([&] { return Sheet() != nullptr && IsWindowVisible(Sheet()); }, timeoutMs);
-}
-
-int CorvaneApp::TabCount() {
-    HWND tab = FindWindowExW(Sheet(), nullptr, L"SysTabControl32", nullptr);
-    return static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
 }
 
 std::wstring CorvaneApp::SendWithRemoteText(HWND target, UINT message, WPARAM wParam,
@@ -100,15 +143,6 @@ std::wstring CorvaneApp::SendWithRemoteText(HWND target, UINT message, WPARAM wP
     return result;
 }
 
-std::wstring CorvaneApp::TabText(int index) {
-    HWND tab = FindWindowExW(Sheet(), nullptr, L"SysTabControl32", nullptr);
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.cchTextMax = 256;
-    return SendWithRemoteText(tab, TCM_GETITEMW, index, &item, sizeof(item),
-                              offsetof(TCITEMW, pszText));
-}
-
 std::wstring CorvaneApp::ToolTipText(int id) {
     HWND page = CurrentPage(), control = Control(id);
     TTTOOLINFOW tool{};
@@ -128,36 +162,15 @@ std::wstring CorvaneApp::ToolTipText(int id) {
     return L"";
 }
 
-HWND CorvaneApp::SelectPage(int index) {
-    SendMessageW(Sheet(), PSM_SETCURSEL, index, 0);
-    return CurrentPage();
-}
-
-HWND CorvaneApp::CurrentPage() {
-    return reinterpret_cast<HWND>(SendMessageW(Sheet(), PSM_GETCURRENTPAGEHWND, 0, 0));
-}
-
 bool CorvaneApp::IsApplyEnabled() {
     HWND apply = SheetButton(0x3021); // the sheet's Apply button
     return apply && IsWindowEnabled(apply);
-}
-
-void CorvaneApp::Click(int id) {
-    PostMessageW(Control(id), BM_CLICK, 0, 0);
-}
-
-void CorvaneApp::ClickCheckBox(int id) {
-    PostMessageW(Control(id), BM_CLICK, 0, 0);
 }
 
 void CorvaneApp::SetEditText(int id, const std::wstring& text) {
     // WM_SETTEXT makes the edit send EN_UPDATE and EN_CHANGE to the page, as typing does.
     SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_ABORTIFHUNG, 5000, nullptr);
-}
-
-int CorvaneApp::ComboSelection(int id) {
-    return static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
 }
 
 std::vector<std::wstring> CorvaneApp::ComboItems(int id) {
@@ -170,10 +183,6 @@ std::vector<std::wstring> CorvaneApp::ComboItems(int id) {
         items.push_back(text);
     }
     return items;
-}
-
-void CorvaneApp::PressSheetButton(int button) {
-    PostMessageW(Sheet(), PSM_PRESSBUTTON, button, 0);
 }
 
 HWND CorvaneApp::WaitForMessageBox(DWORD timeoutMs) {
@@ -193,21 +202,20 @@ HWND CorvaneApp::WaitForMessageBox(DWORD timeoutMs) {
     return box;
 }
 
-bool CorvaneApp::HasMessageBox() {
-    return WaitForMessageBox(0) != nullptr;
-}
-
 std::wstring CorvaneApp::MessageBoxText(HWND box) {
-    return WindowText(GetDlgItem(box, 0xFFFF));
+    // A box may be up before it is painted: wait a moment for its icon.
+    UINT icon = 0;
+    WaitUntil([&] { return (icon = ShownIcon(box)) != 0; }, 2000);
+    const wchar_t* name = icon == MB_ICONERROR         ? L"[error] "
+                          : icon == MB_ICONWARNING     ? L"[warning] "
+                          : icon == MB_ICONINFORMATION ? L"[information] "
+                                                       : L"";
+    return name + WindowText(GetDlgItem(box, 0xFFFF));
 }
 
 void CorvaneApp::AnswerMessageBox(HWND box, int buttonId) {
-    HWND button = GetDlgItem(box, buttonId);
-    if (button)
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(button));
-    else
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
 }
 
 std::wstring CorvaneApp::TakeMessageBox(int buttonId, DWORD timeoutMs) {

@@ -18,6 +18,9 @@ std::wstring WindowText(HWND hwnd);
 std::wstring ClassName(HWND hwnd);
 // Top-level windows of a process whose class is the dialog class (#32770).
 std::vector<HWND> DialogWindowsOf(DWORD pid);
+// The icon a message box shows, read from the screen: MB_ICONERROR, MB_ICONWARNING,
+// MB_ICONINFORMATION, or 0 for none of them.
+UINT ShownIcon(HWND box);
 
 // A running corvane.exe and its sheet.
 class CorvaneApp {
@@ -31,11 +34,18 @@ public:
     // The sheet: "#32770" captioned "Corvane" with a tab control; null when it has gone.
     HWND Sheet();
     bool WaitForSheet(DWORD timeoutMs = 15000);
-    int TabCount();
-    std::wstring TabText(int index);
-    // Brings page `index` forward and returns its window.
-    HWND SelectPage(int index);
-    HWND CurrentPage();
+    int TabCount() {
+        HWND tab = FindWindowExW(Sheet(), nullptr, L"SysTabControl32", nullptr);
+        return static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+    }
+    // Brings page `index` forward and returns its window, captioned as its tab.
+    HWND SelectPage(int index) {
+        SendMessageW(Sheet(), PSM_SETCURSEL, index, 0);
+        return CurrentPage();
+    }
+    HWND CurrentPage() {
+        return reinterpret_cast<HWND>(SendMessageW(Sheet(), PSM_GETCURRENTPAGEHWND, 0, 0));
+    }
     HWND Control(int id) { return GetDlgItem(CurrentPage(), id); }
     // The text of the tooltip that the page holds for control id.
     std::wstring ToolTipText(int id);
@@ -47,20 +57,22 @@ public:
     bool IsApplyEnabled();
 
     // Posted, so that a message box it opens does not block the test.
-    void Click(int id);
-    void ClickCheckBox(int id);
+    void Click(int id) { PostMessageW(Control(id), BM_CLICK, 0, 0); }
     void SetEditText(int id, const std::wstring& text);
-    int ComboSelection(int id);
+    int ComboSelection(int id) {
+        return static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
+    }
     std::vector<std::wstring> ComboItems(int id);
     void PressOk() { PressSheetButton(PSBTN_OK); }
     void PressCancel() { PressSheetButton(PSBTN_CANCEL); }
     void PressApply() { PressSheetButton(PSBTN_APPLYNOW); }
-    void PressSheetButton(int button);
+    void PressSheetButton(int button) { PostMessageW(Sheet(), PSM_PRESSBUTTON, button, 0); }
     void CloseBox() { PostMessageW(Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0); }
 
     // A message box of the program (a dialog other than the sheet with a 0xFFFF static).
     HWND WaitForMessageBox(DWORD timeoutMs = 10000);
-    bool HasMessageBox();
+    bool HasMessageBox() { return WaitForMessageBox(0) != nullptr; }
+    // The box's text after its icon's name: "[error] ", "[warning] ", "[information] ".
     static std::wstring MessageBoxText(HWND box);
     // Presses one of the box's buttons (IDOK, IDCANCEL, IDRETRY, ...).
     static void AnswerMessageBox(HWND box, int buttonId);

@@ -3,21 +3,16 @@
 #include <shlwapi.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace testing_support {
 
 const wchar_t kAeDebugKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
 
-std::wstring BinDir() {
+std::wstring BinPath(const std::wstring& name) {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     PathRemoveFileSpecW(path);
-    return path;
-}
-
-std::wstring BinPath(const std::wstring& name) {
-    return BinDir() + L"\\" + name;
+    return path + (L"\\" + name);
 }
 
 std::wstring SystemDir() {
@@ -29,16 +24,11 @@ std::wstring SystemDir() {
 std::wstring MakeTempDir(const std::wstring& prefix) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
+    // Each run has a prefix of its own: process id and count make the name unique.
     static unsigned counter = 0;
-    for (;;) {
-        std::wstring dir = std::wstring(temp) + prefix + L" " +
-                           std::to_wstring(GetCurrentProcessId()) + L"-" +
-                           std::to_wstring(++counter);
-        if (CreateDirectoryW(dir.c_str(), nullptr))
-            return dir;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            return L"";
-    }
+    std::wstring dir = std::wstring(temp) + prefix + L" " + std::to_wstring(GetCurrentProcessId()) +
+                       L"-" + std::to_wstring(++counter);
+    return CreateDirectoryW(dir.c_str(), nullptr) ? dir : L"";
 }
 
 bool FileExists(const std::wstring& path) {
@@ -46,24 +36,12 @@ bool FileExists(const std::wstring& path) {
 }
 
 std::string ReadFileUtf8(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "";
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    CloseHandle(file);
-    if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text.erase(0, 3);
-    return text;
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return text.rfind("\xEF\xBB\xBF", 0) == 0 ? text.substr(3) : text;
 }
 
 std::string ToUtf8(const std::wstring& text) {
-    if (text.empty())
-        return "";
     int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
                                    0, nullptr, nullptr);
     std::string out(size, '\0');
@@ -84,21 +62,16 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
 }
 
 std::optional<RegValue> ReadValue(HKEY root, const std::wstring& key, const std::wstring& name) {
-    HKEY handle;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
-        return std::nullopt;
+    const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
     RegValue value;
     DWORD bytes = 0;
-    LONG error = RegQueryValueExW(handle, name.c_str(), nullptr, &value.type, nullptr, &bytes);
-    if (error == ERROR_SUCCESS) {
-        value.data.resize(bytes);
-        error =
-            RegQueryValueExW(handle, name.c_str(), nullptr, &value.type, value.data.data(), &bytes);
-        value.data.resize(bytes);
-    }
-    RegCloseKey(handle);
-    if (error != ERROR_SUCCESS)
+    if (RegGetValueW(root, key.c_str(), name.c_str(), flags, nullptr, nullptr, &bytes))
         return std::nullopt;
+    value.data.resize(bytes);
+    if (RegGetValueW(root, key.c_str(), name.c_str(), flags, &value.type, value.data.data(),
+                     &bytes))
+        return std::nullopt;
+    value.data.resize(bytes);
     return value;
 }
 
@@ -116,14 +89,7 @@ std::optional<std::wstring> ReadStringValue(HKEY root, const std::wstring& key,
 
 bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
                 const void* data, DWORD bytes) {
-    HKEY handle;
-    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    LONG error =
-        RegSetValueExW(handle, name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
-    RegCloseKey(handle);
-    return error == ERROR_SUCCESS;
+    return RegSetKeyValueW(root, key.c_str(), name.c_str(), type, data, bytes) == ERROR_SUCCESS;
 }
 
 bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name,
@@ -137,11 +103,7 @@ bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& name, DW
 }
 
 bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name) {
-    HKEY handle;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS)
-        return false;
-    LONG error = RegDeleteValueW(handle, name.c_str());
-    RegCloseKey(handle);
+    LONG error = RegDeleteKeyValueW(root, key.c_str(), name.c_str());
     return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND;
 }
 
@@ -168,64 +130,34 @@ bool DeleteKeyTree(HKEY root, const std::wstring& key) {
 }
 
 namespace {
-void CollectKey(HKEY root, const std::wstring& key, const std::wstring& relative,
-                std::vector<std::pair<std::wstring, RegValue>>& values,
-                std::vector<std::wstring>& keys) {
-    HKEY handle;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return;
-    keys.push_back(relative);
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[16384];
-        DWORD nameLength = 16384;
-        DWORD type = 0, bytes = 0;
-        if (RegEnumValueW(handle, i, name, &nameLength, nullptr, &type, nullptr, &bytes) !=
-            ERROR_SUCCESS)
-            break;
-        RegValue value;
-        value.type = type;
-        value.data.resize(bytes);
-        nameLength = 16384;
-        RegEnumValueW(handle, i, name, &nameLength, nullptr, &type, value.data.data(), &bytes);
-        values.emplace_back(relative + L"\x01" + name, value);
-    }
-    std::vector<std::wstring> children;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD nameLength = 256;
-        if (RegEnumKeyExW(handle, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        children.push_back(name);
-    }
-    RegCloseKey(handle);
-    for (const auto& child : children) {
-        std::wstring sub = relative.empty() ? child : relative + L"\\" + child;
-        CollectKey(root, key + L"\\" + child, sub, values, keys);
-    }
+// Copies a key with its values and sub-keys; false when there is none to copy.
+bool CopyKey(HKEY fromRoot, const std::wstring& from, HKEY toRoot, const std::wstring& to) {
+    HKEY source = nullptr, target = nullptr;
+    bool copied = RegOpenKeyExW(fromRoot, from.c_str(), 0, KEY_READ, &source) == ERROR_SUCCESS &&
+                  RegCreateKeyExW(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &target, nullptr) == ERROR_SUCCESS &&
+                  RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
+    if (source)
+        RegCloseKey(source);
+    if (target)
+        RegCloseKey(target);
+    return copied;
 }
 } // namespace
 
 RegistryKeySnapshot::RegistryKeySnapshot(HKEY root, std::wstring key)
     : m_root(root), m_key(std::move(key)) {
-    m_existed = KeyExists(root, m_key);
-    if (m_existed)
-        CollectKey(root, m_key, L"", m_values, m_keys);
+    static int count = 0;
+    m_copy = L"Software\\Corvane tests\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+             std::to_wstring(++count);
+    m_existed = CopyKey(root, m_key, HKEY_CURRENT_USER, m_copy);
 }
 
 RegistryKeySnapshot::~RegistryKeySnapshot() {
     DeleteKeyTree(m_root, m_key);
-    if (!m_existed)
-        return;
-    for (const auto& sub : m_keys)
-        CreateKey(m_root, sub.empty() ? m_key : m_key + L"\\" + sub);
-    for (const auto& [path, value] : m_values) {
-        size_t split = path.find(L'\x01');
-        std::wstring sub = path.substr(0, split);
-        std::wstring name = path.substr(split + 1);
-        WriteValue(m_root, sub.empty() ? m_key : m_key + L"\\" + sub, name, value.type,
-                   value.data.data(), static_cast<DWORD>(value.data.size()));
-    }
+    if (m_existed)
+        CopyKey(HKEY_CURRENT_USER, m_copy, m_root, m_key);
+    DeleteKeyTree(HKEY_CURRENT_USER, m_copy);
 }
 
 Process::~Process() {

@@ -11,10 +11,7 @@
 
 namespace testing_support {
 
-// The folder of the running test program: the program under test and the helper programs lie
-// beside it.
-std::wstring BinDir();
-// BinDir() joined with a file name.
+// A file beside the running test program: the program under test and the helper programs.
 std::wstring BinPath(const std::wstring& name);
 // A new, empty folder under the prefix's temporary folder; the name may contain a space.
 std::wstring MakeTempDir(const std::wstring& prefix = L"corvane test");
@@ -46,8 +43,8 @@ bool DeleteKeyTree(HKEY root, const std::wstring& key);
 std::optional<std::wstring> ReadStringValue(HKEY root, const std::wstring& key,
                                             const std::wstring& name);
 
-// Saves a whole key (values and sub-keys, or its absence) and puts it back when destroyed, so a
-// test can change it freely.
+// Saves a whole key (values and sub-keys, or its absence) in a copy under HKEY_CURRENT_USER and
+// puts it back when destroyed, so a test can change it freely.
 class RegistryKeySnapshot {
 public:
     RegistryKeySnapshot(HKEY root, std::wstring key);
@@ -57,9 +54,7 @@ public:
 
 private:
     HKEY m_root;
-    std::wstring m_key;
-    std::vector<std::pair<std::wstring, RegValue>> m_values; // full sub-path \x01 name
-    std::vector<std::wstring> m_keys;                        // sub-keys, parents first
+    std::wstring m_key, m_copy;
     bool m_existed = false;
 };
 

@@ -5,8 +5,6 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
-#include <winternl.h>
 
 #include <optional>
 #include <string>
@@ -28,41 +26,6 @@ std::optional<DWORD> Dword(const wchar_t* key, const wchar_t* name) {
     return *reinterpret_cast<const DWORD*>(value->data.data());
 }
 
-// The shell's folder windows on `folder`: explorer.exe processes with it as the last argument.
-std::vector<DWORD> FolderWindowsOn(const std::wstring& folder) {
-    using QueryProc = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<QueryProc>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"ntdll"), "NtQueryInformationProcess")));
-    std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
-        HANDLE process =
-            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID);
-        PROCESS_BASIC_INFORMATION basic{};
-        PEB peb{};
-        RTL_USER_PROCESS_PARAMETERS parameters{};
-        std::wstring text(32768, L'\0'); // the longest command line, zero-terminated
-        int count = 0;
-        LPWSTR* args = nullptr;
-        if (process && _wcsicmp(entry.szExeFile, L"explorer.exe") == 0 &&
-            query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) == 0 &&
-            ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof(peb), nullptr) &&
-            ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof(parameters),
-                              nullptr) &&
-            ReadProcessMemory(process, parameters.CommandLine.Buffer, text.data(),
-                              parameters.CommandLine.Length, nullptr))
-            args = CommandLineToArgvW(text.c_str(), &count);
-        if (args && count >= 2 && _wcsicmp(args[count - 1], folder.c_str()) == 0)
-            ids.push_back(entry.th32ProcessID);
-        LocalFree(args);
-        CloseHandle(process);
-    }
-    CloseHandle(snapshot);
-    return ids;
-}
-
 class WerPage : public ::testing::Test {
 protected:
     void StartOnPage(HANDLE token = nullptr) {
@@ -72,7 +35,7 @@ protected:
 
     // Clicks a box and waits until the page wrote the expected value and finished the click.
     void ClickAndWait(int id, const wchar_t* name, DWORD expected) {
-        app.ClickCheckBox(id);
+        app.Click(id);
         ASSERT_TRUE(WaitUntil([&] { return Dword(kWerKey, name) == expected; }))
             << "no " << ToUtf8(name) << " = " << expected;
         app.Settle();
@@ -150,7 +113,7 @@ TEST_F(WerPage, TogglesStayOutOfApplyAndCancelAndTheFolderButtonOpensTheShell) {
     // The debugger page starts changed: apply it first, so that Apply starts disabled.
     ASSERT_TRUE(WaitUntil([&] { return app.IsApplyEnabled(); }, 5000));
     app.PressApply();
-    EXPECT_EQ(app.TakeMessageBox(), L"The default debugger was successfully set.");
+    EXPECT_EQ(app.TakeMessageBox(), L"[information] The default debugger was successfully set.");
     ASSERT_TRUE(WaitUntil([&] { return !app.IsApplyEnabled() && !app.HasMessageBox(); }));
     app.SelectPage(1);
     ClickAndWait(kReportingBox, L"Disabled", 1);
@@ -162,14 +125,17 @@ TEST_F(WerPage, TogglesStayOutOfApplyAndCancelAndTheFolderButtonOpensTheShell) {
     std::wstring folder = std::wstring(appData) + L"\\Microsoft\\Windows\\WER\\ReportQueue";
     SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
     app.Click(kReportFolderButton);
-    EXPECT_TRUE(WaitUntil([&] { return !FolderWindowsOn(folder).empty(); }));
-    // The folder window holds on to the test's output: end it.
-    for (DWORD id : FolderWindowsOn(folder)) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
-        TerminateProcess(process, 0);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
-    }
+    // The shell's folder window, captioned with the folder's name. It holds on to the test's
+    // output: end it.
+    HWND window = nullptr;
+    EXPECT_TRUE(
+        WaitUntil([&] { return (window = FindWindowW(L"ExplorerWClass", L"ReportQueue")); }));
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
 
     // Cancel neither undoes nor writes anything on this page.
     Cancel();
