@@ -79,7 +79,7 @@ private:
 };
 
 bool Is(const wchar_t* a, const wchar_t* b) {
-    return lstrcmpW(a, b) == 0;
+    return CompareStringOrdinal(a, -1, b, -1, FALSE) == CSTR_EQUAL;
 }
 
 // --view's value; false (bad usage reported) for anything else.
@@ -400,7 +400,8 @@ int Set(CArguments& args) {
             return FailWithLastError(L"the list of debuggers could not be built");
         int found = -1;
         for (int i = 0; i < catalogue.GetCount() && found < 0; ++i) {
-            if (lstrcmpiW(LoadText(catalogue[i].m_nameId), entryName) == 0)
+            if (CompareStringOrdinal(LoadText(catalogue[i].m_nameId), -1, entryName, -1, TRUE) ==
+                CSTR_EQUAL)
                 found = i;
         }
         if (found < 0)

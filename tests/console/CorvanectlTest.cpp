@@ -157,6 +157,10 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
     const std::tuple<std::wstring, DWORD, std::string> cases[] = {
         {L"", 2, "a command is needed"},
         {L"frobnicate", 2, "\"frobnicate\" is not a command. Run \"corvanectl help\""},
+        // Command words match exactly: a soft hyphen is no "off" (locale rules would ignore it).
+        {L"o\u00ADff", 2,
+         "\"o\xC2\xAD"
+         "ff\" is not a command."},
         {L"show --yaml", 2, "show does not know \"--yaml\""},
         {L"set", 2, "set needs the debugger's path"},
         {L"set --view 16 " + quoted + L" -p", 2, "--view takes 64, 32 or both"},
