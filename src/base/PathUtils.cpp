@@ -1,9 +1,67 @@
 #include "base/PathUtils.h"
 
 #include <shellapi.h>
-#include <shlwapi.h>
+#include <string.h>
+#include <wchar.h>
+
+#include "base/SystemFunction.h"
 
 namespace {
+// The shell is loaded only when something is opened.
+CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx(L"shell32.dll", "ShellExecuteExW");
+
+// The shell's path rules, on the backslash and drive colon alone.
+bool IsUncPath(const wchar_t* path) {
+    return path[0] == L'\\' && path[1] == L'\\';
+}
+
+bool NamesDrive(const wchar_t* path) {
+    wchar_t letter = static_cast<wchar_t>(path[0] | 0x20);
+    return letter >= L'a' && letter <= L'z' && path[1] == L':';
+}
+
+bool IsRelativePath(const wchar_t* path) {
+    return path[0] != L'\\' && !(path[0] && path[1] == L':');
+}
+
+// Drops "." segments and takes back a segment for each "..", never above the root: "C:\",
+// "\\server\share\" or a leading backslash.
+void Canonicalize(wchar_t* path) {
+    size_t total = wcslen(path);
+    bool folderMark = total && path[total - 1] == L'\\';
+    wchar_t* root = path;
+    if (IsUncPath(path)) {
+        root += 2;
+        for (int separators = 0; *root && separators < 2; ++root)
+            separators += *root == L'\\';
+    } else if (path[0] && path[1] == L':') {
+        root += path[2] == L'\\' ? 3 : 2;
+    } else if (path[0] == L'\\') {
+        root += 1;
+    }
+    wchar_t* out = root;
+    for (const wchar_t* in = root; *in;) {
+        const wchar_t* end = wcschr(in, L'\\');
+        size_t length = end ? static_cast<size_t>(end - in) : wcslen(in);
+        bool dot = length == 1 && in[0] == L'.';
+        bool dotDot = length == 2 && in[0] == L'.' && in[1] == L'.';
+        if (dotDot && out > root) {
+            for (--out; out > root && out[-1] != L'\\';)
+                --out;
+        } else if (!dot && !dotDot) {
+            memmove(out, in, length * sizeof(wchar_t));
+            out += length;
+            if (end)
+                *out++ = L'\\';
+        }
+        in += end ? length + 1 : length;
+    }
+    // A path that ended in "." or ".." names the folder, without a trailing separator.
+    if (out > root && out[-1] == L'\\' && !folderMark)
+        --out;
+    *out = 0;
+}
+
 // Growable-string forms work through a buffer of one character more than MAX_PATH.
 constexpr UINT kGrowableCapacity = MAX_PATH + 1;
 
@@ -35,7 +93,7 @@ bool JoinToDirectory(wchar_t* out, UINT capacity, const wchar_t* name, DWORD too
         SetLastError(tooLong);
         return false;
     }
-    return PathAppendW(out, name) != FALSE;
+    return AppendPath(out, capacity, name);
 }
 } // namespace
 
@@ -49,7 +107,7 @@ bool ExpandFullPath(const wchar_t* source, wchar_t* out, UINT capacity) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
-    if (PathIsUNCW(expanded) || PathGetDriveNumberW(expanded) != -1) {
+    if (IsUncPath(expanded) || NamesDrive(expanded)) {
         if (static_cast<UINT>(lstrlenW(expanded)) >= capacity) {
             SetLastError(ERROR_INSUFFICIENT_BUFFER);
             return false;
@@ -69,7 +127,7 @@ bool ExpandFullPath(const wchar_t* source, CString& out) {
 }
 
 bool GetSystemPath(const wchar_t* name, wchar_t* out, UINT capacity) {
-    if (!PathIsRelativeW(name)) {
+    if (!IsRelativePath(name)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -84,8 +142,8 @@ bool GetSystemPath(const wchar_t* name, CString& out) {
 }
 
 bool ResolveExecutablePath(const wchar_t* text, wchar_t* out, UINT capacity) {
-    return PathIsFileSpecW(text) ? GetSystemPath(text, out, capacity)
-                                 : ExpandFullPath(text, out, capacity);
+    return !wcspbrk(text, L":\\") ? GetSystemPath(text, out, capacity)
+                                  : ExpandFullPath(text, out, capacity);
 }
 
 bool ResolveExecutablePath(const wchar_t* text, CString& out) {
@@ -106,13 +164,14 @@ bool GetModuleFullPath(HMODULE module, wchar_t* out, UINT capacity) {
 }
 
 bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity) {
-    if (!PathIsRelativeW(name)) {
+    if (!IsRelativePath(name)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    if (!GetModuleFullPath(nullptr, out, capacity) || !PathRemoveFileSpecW(out))
+    if (!GetModuleFullPath(nullptr, out, capacity))
         return false;
-    return PathAppendW(out, name) != FALSE;
+    *const_cast<wchar_t*>(FindFileName(out)) = 0;
+    return AppendPath(out, capacity, name);
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
@@ -131,9 +190,48 @@ bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int s
     info.lpFile = file;
     info.lpParameters = parameters;
     info.nShow = show;
-    return ShellExecuteExW(&info) != FALSE;
+    auto* shellExecuteEx = g_shellExecuteEx.Get();
+    return shellExecuteEx && shellExecuteEx(&info) != FALSE;
 }
 
 bool ShellOpen(const wchar_t* file, const wchar_t* parameters) {
     return ShellOpen(GetActiveWindow(), file, parameters, SW_SHOWNORMAL);
+}
+
+bool AppendPath(wchar_t* path, UINT capacity, const wchar_t* name) {
+    if (!IsUncPath(name)) {
+        while (*name == L'\\')
+            ++name;
+    }
+    // A name with a drive or server stands for itself.
+    size_t kept = IsRelativePath(name) ? wcslen(path) : 0;
+    bool separator = kept && *name && path[kept - 1] != L'\\';
+    size_t length = kept + separator + wcslen(name);
+    if (length >= (capacity < MAX_PATH ? capacity : MAX_PATH)) {
+        path[0] = 0;
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    if (separator)
+        path[kept++] = L'\\';
+    memmove(path + kept, name, (wcslen(name) + 1) * sizeof(wchar_t));
+    Canonicalize(path);
+    return true;
+}
+
+const wchar_t* FindFileName(const wchar_t* path) {
+    const wchar_t* name = path;
+    for (const wchar_t* c = path; *c; ++c) {
+        if ((*c == L'\\' || *c == L':') && c[1])
+            name = c + 1;
+    }
+    return name;
+}
+
+bool FileExists(const wchar_t* path) {
+    // An empty drive answers "no" rather than asking for a disk.
+    UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    DWORD attributes = GetFileAttributesW(path);
+    SetErrorMode(mode);
+    return attributes != INVALID_FILE_ATTRIBUTES;
 }

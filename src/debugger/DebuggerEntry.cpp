@@ -1,7 +1,5 @@
 #include "debugger/DebuggerEntry.h"
 
-#include <shlwapi.h>
-
 #include "base/PathUtils.h"
 
 namespace {
@@ -55,5 +53,5 @@ int CDebuggerEntry::ComparePath(const CDebuggerEntry& other) const {
 }
 
 bool CDebuggerEntry::Exists() const {
-    return PathFileExistsW(m_path) != FALSE;
+    return FileExists(m_path);
 }

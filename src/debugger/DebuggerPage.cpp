@@ -1,14 +1,19 @@
 #include "debugger/DebuggerPage.h"
 
 #include <commdlg.h>
-#include <shlwapi.h>
 
 #include "base/PathUtils.h"
+#include "base/SystemFunction.h"
 #include "debugger/AeDebug.h"
 #include "framework/MessageBoxes.h"
 #include "framework/WinApp.h"
 #include "privileges/Elevation.h"
 #include "resources/resource.h"
+
+namespace {
+// The file dialogs are loaded when Browse... is pressed.
+CSystemFunction<decltype(GetOpenFileNameW)> g_getOpenFileName(L"comdlg32.dll", "GetOpenFileNameW");
+} // namespace
 
 CDebuggerPage::CDebuggerPage() : CPropertyPage(IDD_DEBUGGER) {}
 
@@ -65,7 +70,7 @@ bool CDebuggerPage::OnInitDialog() {
 
     wchar_t raise[MAX_PATH];
     m_breakButton.EnableWindow(GetModuleRelativePath(L"raise.exe", raise, MAX_PATH) &&
-                               PathFileExistsW(raise));
+                               FileExists(raise));
 
     // A change mark sent while the sheet is still creating this page does not reach its Apply
     // button (the sheet sets its buttons up afterwards); repeat it once the sheet is ready.
@@ -101,7 +106,7 @@ void CDebuggerPage::OnChanged() {
 
 void CDebuggerPage::OnConfigure() {
     CString path = m_pathEdit.GetWindowText();
-    if (PathFileExistsW(path))
+    if (FileExists(path))
         ShellOpen(path);
     else
         MessageBoxResource(IDS_EXE_MISSING, MB_ICONEXCLAMATION);
@@ -140,7 +145,12 @@ void CDebuggerPage::OnBrowse() {
     ofn.lpstrInitialDir = systemDir[0] ? systemDir : nullptr;
     ofn.lpstrDefExt = L"exe";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
-    if (GetOpenFileNameW(&ofn))
+    auto* getOpenFileName = g_getOpenFileName.Get();
+    if (!getOpenFileName) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return;
+    }
+    if (getOpenFileName(&ofn))
         m_pathEdit.SetWindowText(file);
 }
 
@@ -163,7 +173,7 @@ bool CDebuggerPage::OnApply() {
             m_pathEdit.SetFocus();
             return false;
         }
-        if (!PathFileExistsW(m_path)) {
+        if (!FileExists(m_path)) {
             MessageBoxResource(IDS_EXE_MISSING, MB_ICONERROR);
             m_pathEdit.SetFocus();
             return false;

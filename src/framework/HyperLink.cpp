@@ -2,15 +2,17 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <shlwapi.h>
 #include <string.h>
 
 #include "base/PathUtils.h"
+#include "base/SystemFunction.h"
 
 namespace {
 constexpr DWORD kLinkStyle = SS_OWNERDRAW | SS_NOTIFY | SS_WORDELLIPSIS | WS_TABSTOP;
 constexpr int kMaxTipChars = 1024;
 constexpr WORD kHandCursorId = 9801;
+// The shell is loaded when a link is opened.
+CSystemFunction<decltype(ShellExecuteW)> g_shellExecute(L"shell32.dll", "ShellExecuteW");
 
 TTTOOLINFOW MakeToolInfo(HWND control) {
     TTTOOLINFOW info = {};
@@ -101,7 +103,9 @@ void CHyperLink::SetUrl(const wchar_t* url, const wchar_t* tipText) {
 bool CHyperLink::OpenLink() {
     if (m_url.IsEmpty())
         return false;
-    HINSTANCE result = ShellExecuteW(nullptr, L"open", m_url, nullptr, nullptr, SW_SHOW);
+    auto* shellExecute = g_shellExecute.Get();
+    HINSTANCE result =
+        shellExecute ? shellExecute(nullptr, L"open", m_url, nullptr, nullptr, SW_SHOW) : nullptr;
     if (reinterpret_cast<INT_PTR>(result) > 32)
         RepaintArea();
     else

@@ -3,7 +3,13 @@
 #include <shellapi.h>
 
 #include "base/Handle.h"
+#include "base/SystemFunction.h"
 #include "framework/MessageBoxes.h"
+
+namespace {
+// The shell is loaded only for the restart.
+CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx(L"shell32.dll", "ShellExecuteExW");
+} // namespace
 
 bool RequireElevation(UINT promptId) {
     TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
@@ -90,5 +96,6 @@ bool RelaunchElevated() {
     info.lpFile = path;
     info.lpParameters = L"runas";
     info.nShow = SW_SHOWNORMAL;
-    return ShellExecuteExW(&info) != FALSE;
+    auto* shellExecuteEx = g_shellExecuteEx.Get();
+    return shellExecuteEx && shellExecuteEx(&info) != FALSE;
 }

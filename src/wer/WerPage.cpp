@@ -1,9 +1,9 @@
 #include "wer/WerPage.h"
 
 #include <shlobj.h>
-#include <shlwapi.h>
 
 #include "base/PathUtils.h"
+#include "base/SystemFunction.h"
 #include "resources/resource.h"
 #include "wer/ErrorReporting.h"
 
@@ -12,6 +12,8 @@ const wchar_t kDisabled[] = L"Disabled";
 const wchar_t kForceQueue[] = L"ForceQueue";
 // Reporting with consent level 2 or more sends the basic report data without asking each time.
 const DWORD kMinimumConsent = 2;
+// The shell is loaded when the report folder is opened.
+CSystemFunction<decltype(SHGetFolderPathW)> g_getFolderPath(L"shell32.dll", "SHGetFolderPathW");
 } // namespace
 
 CWerPage::CWerPage() : CPropertyPage(IDD_WER) {}
@@ -67,10 +69,12 @@ void CWerPage::OnQueueingClicked() {
 
 void CWerPage::OnOpenReportFolder() {
     wchar_t path[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(m_hwnd, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+    auto* getFolderPath = g_getFolderPath.Get();
+    if (!getFolderPath ||
+        FAILED(getFolderPath(m_hwnd, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
         return;
     // A path that would not fit is not opened in a cut-off form.
-    if (!PathAppendW(path, L"Microsoft\\Windows\\WER\\ReportQueue"))
+    if (!AppendPath(path, MAX_PATH, L"Microsoft\\Windows\\WER\\ReportQueue"))
         return;
     ShellOpen(path);
 }
