@@ -9,6 +9,22 @@ LONG CRegistryKey::Open(HKEY root, const wchar_t* subKey, REGSAM access) {
     return ERROR_SUCCESS;
 }
 
+LONG CRegistryKey::Create(HKEY root, const wchar_t* subKey, REGSAM access, bool& created) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    LONG error = RegCreateKeyExW(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                                 &key, &disposition);
+    if (error != ERROR_SUCCESS)
+        return error;
+    m_key.Reset(key);
+    created = disposition == REG_CREATED_NEW_KEY;
+    return ERROR_SUCCESS;
+}
+
+LONG CRegistryKey::DeleteKey(HKEY root, const wchar_t* subKey, REGSAM view) {
+    return RegDeleteKeyExW(root, subKey, view, 0);
+}
+
 LONG CRegistryKey::ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count) {
     const DWORD capacity = count;
     DWORD bytes = count * sizeof(wchar_t);
@@ -53,4 +69,17 @@ LONG CRegistryKey::ReadDword(const wchar_t* name, DWORD& value) {
 LONG CRegistryKey::WriteDword(const wchar_t* name, DWORD value) {
     return RegSetValueExW(m_key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof(value));
+}
+
+LONG CRegistryKey::ReadValue(const wchar_t* name, DWORD& type, BYTE* data, DWORD& bytes) {
+    type = REG_NONE;
+    return RegQueryValueExW(m_key.Get(), name, nullptr, &type, data, &bytes);
+}
+
+LONG CRegistryKey::WriteValue(const wchar_t* name, DWORD type, const BYTE* data, DWORD bytes) {
+    return RegSetValueExW(m_key.Get(), name, 0, type, data, bytes);
+}
+
+LONG CRegistryKey::DeleteValue(const wchar_t* name) {
+    return RegDeleteValueW(m_key.Get(), name);
 }

@@ -14,12 +14,21 @@ public:
 
     // access may carry KEY_WOW64_32KEY or KEY_WOW64_64KEY to choose a registry view.
     LONG Open(HKEY root, const wchar_t* subKey, REGSAM access);
+    // Opens the key, creating it (and its missing parents) first when needed; created says which.
+    LONG Create(HKEY root, const wchar_t* subKey, REGSAM access, bool& created);
+    // Deletes a key that has no sub-keys, with its values, in the view that view names.
+    static LONG DeleteKey(HKEY root, const wchar_t* subKey, REGSAM view);
     // count is in characters, in and out: the capacity going in, the characters read (with the
     // terminator) coming out. A null buffer only asks for the size.
     LONG ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count);
     LONG WriteString(const wchar_t* name, const wchar_t* text, DWORD type = REG_SZ);
     LONG ReadDword(const wchar_t* name, DWORD& value);
     LONG WriteDword(const wchar_t* name, DWORD value);
+    // Any value as raw bytes: bytes is the capacity going in and the value's size coming out; a
+    // null data only asks for the type and size.
+    LONG ReadValue(const wchar_t* name, DWORD& type, BYTE* data, DWORD& bytes);
+    LONG WriteValue(const wchar_t* name, DWORD type, const BYTE* data, DWORD bytes);
+    LONG DeleteValue(const wchar_t* name);
 
 private:
     CRegKeyHandle m_key;

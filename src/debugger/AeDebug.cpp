@@ -6,10 +6,10 @@
 #include "base/RegistryKey.h"
 
 const wchar_t kAeDebugSubKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
-
-namespace {
 const wchar_t kDebuggerValue[] = L"Debugger";
 const wchar_t kAutoValue[] = L"Auto";
+
+namespace {
 
 // Reads a whole string value: its size first, then the text. A missing value or one of another
 // type fails.
@@ -69,9 +69,13 @@ bool IsComplete(const CDebuggerEntry& entry, const wchar_t* executable, const wc
 } // namespace
 
 bool ReadAeDebug(CDebuggerEntry& entry, REGSAM view) {
+    return ReadRegistration(kAeDebugSubKey, entry, view);
+}
+
+bool ReadRegistration(const wchar_t* subKey, CDebuggerEntry& entry, REGSAM view) {
     CRegistryKey key;
     CString text;
-    if (!Win32Succeeded(key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | view)) ||
+    if (!Win32Succeeded(key.Open(HKEY_LOCAL_MACHINE, subKey, KEY_READ | view)) ||
         !ReadText(key, kDebuggerValue, text) || !ParseCommandLine(text, entry))
         return false;
 

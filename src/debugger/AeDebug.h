@@ -15,11 +15,16 @@
 
 // HKEY_LOCAL_MACHINE sub-key that names the post-mortem debugger.
 extern const wchar_t kAeDebugSubKey[];
+// Its two values: the command line and whether the system starts the debugger without asking.
+extern const wchar_t kDebuggerValue[];
+extern const wchar_t kAutoValue[];
 
 // Loads path, parameters and automatic start from the "Debugger" and "Auto" values; the
 // entry's name and flags stay. False, with the entry unchanged but for what was already read,
 // when the key or a "Debugger" text naming a path cannot be read.
 bool ReadAeDebug(CDebuggerEntry& entry, REGSAM view = 0);
+// The same reading from another key of HKEY_LOCAL_MACHINE that holds the two values.
+bool ReadRegistration(const wchar_t* subKey, CDebuggerEntry& entry, REGSAM view = 0);
 // Stores the command line and automatic start into the key, which must exist: it is never
 // created.
 bool WriteAeDebug(const CDebuggerEntry& entry, REGSAM view = 0);

@@ -7,13 +7,13 @@ void CDebuggerComboBox::Fill(const CSimpleArray<CDebuggerEntry>& entries) {
         Add(entries[i]);
 }
 
-bool CDebuggerComboBox::Add(const CDebuggerEntry& entry) {
+bool CDebuggerComboBox::Add(const CDebuggerEntry& entry, int position) {
     int index = m_entries.GetCount();
     if (!m_entries.Add(entry))
         return false;
     CString name;
     name.LoadString(entry.m_nameId);
-    int item = AddString(name);
+    int item = InsertString(position, name);
     if (item < 0)
         return false;
     return SetItemData(item, static_cast<DWORD_PTR>(index)) != CB_ERR;
@@ -36,6 +36,7 @@ bool CDebuggerComboBox::SelectByPath(const CDebuggerEntry& entry) {
     for (int item = 0; item < count; ++item) {
         DWORD_PTR index = GetItemData(item);
         if (index < static_cast<DWORD_PTR>(m_entries.GetCount()) &&
+            !m_entries[static_cast<int>(index)].IsSaved() &&
             m_entries[static_cast<int>(index)].ComparePath(entry) == 0) {
             found = item;
             break;

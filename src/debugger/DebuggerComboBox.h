@@ -11,11 +11,12 @@ public:
     // Lists the entries' display names in their order, replacing what was listed. An entry that
     // cannot be added is missing from the list.
     void Fill(const CSimpleArray<CDebuggerEntry>& entries);
-    // Appends a copy of the entry and lists its name.
-    bool Add(const CDebuggerEntry& entry);
+    // Keeps a copy of the entry and lists its name before the item at position (-1: last).
+    bool Add(const CDebuggerEntry& entry, int position = -1);
     // Copies the selected item's entry; false, with the entry untouched, when none is.
     bool GetSelection(CDebuggerEntry& entry) const;
     // Selects the first item with the entry's executable, else the last ("Other debugger...").
+    // The saved registration is never chosen: it stands for a restore, not for its path.
     bool SelectByPath(const CDebuggerEntry& entry);
 
 private:

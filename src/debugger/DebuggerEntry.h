@@ -13,6 +13,8 @@ constexpr UINT DEBUGGER_NONE = 0x1;
 constexpr UINT DEBUGGER_CONFIGURABLE = 0x2;
 // The user chooses the executable.
 constexpr UINT DEBUGGER_CUSTOM = 0x4;
+// The registration saved before the first replacement; choosing it restores that copy exactly.
+constexpr UINT DEBUGGER_SAVED = 0x8;
 
 class CDebuggerEntry {
 public:
@@ -36,6 +38,7 @@ public:
     bool IsNone() const { return (m_flags & DEBUGGER_NONE) != 0; }
     bool IsConfigurable() const { return (m_flags & DEBUGGER_CONFIGURABLE) != 0; }
     bool IsCustom() const { return (m_flags & DEBUGGER_CUSTOM) != 0; }
+    bool IsSaved() const { return (m_flags & DEBUGGER_SAVED) != 0; }
 
     // 0 when both paths are equal, ignoring the case of the ASCII letters only.
     int ComparePath(const CDebuggerEntry& other) const;

@@ -5,6 +5,7 @@
 #include "base/PathUtils.h"
 #include "base/SystemFunction.h"
 #include "debugger/AeDebug.h"
+#include "debugger/SavedRegistration.h"
 #include "framework/MessageBoxes.h"
 #include "framework/WinApp.h"
 #include "privileges/Elevation.h"
@@ -54,6 +55,13 @@ bool CDebuggerPage::OnInitDialog() {
     bool shown = LoadDebuggerCatalogue(catalogue);
     if (shown) {
         m_debuggerList.Fill(catalogue);
+        // The registration saved before the first replacement, offered last but one; what of
+        // it cannot be read shows empty.
+        if (HasSavedRegistration()) {
+            CDebuggerEntry saved(DEBUGGER_SAVED, IDS_SAVED_REGISTRATION, nullptr, nullptr, false);
+            ReadSavedRegistration(saved);
+            m_debuggerList.Add(saved, m_debuggerList.GetCount() - 1);
+        }
         CDebuggerEntry stored;
         if (ReadAeDebug(stored)) {
             // The stored values as they are, whichever catalogue entry matches their path.
@@ -80,7 +88,8 @@ bool CDebuggerPage::OnInitDialog() {
 }
 
 void CDebuggerPage::ShowEntry(const CDebuggerEntry& entry) {
-    bool some = !entry.IsNone();
+    // The saved registration is restored as it was stored: nothing of it can be edited.
+    bool some = !entry.IsNone() && !entry.IsSaved();
     m_parametersEdit.EnableWindow(some);
     m_autoStartCheck.EnableWindow(some);
     m_defaultButton.EnableWindow(some);
@@ -167,6 +176,20 @@ bool CDebuggerPage::OnApply() {
     CDebuggerEntry entry;
     m_debuggerList.GetSelection(entry);
 
+    if (entry.IsSaved()) {
+        if (!RequireElevation(IDS_ELEVATION_PROMPT))
+            return false;
+        if (RestoreAeDebug()) {
+            SetModified(false);
+            MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
+        } else {
+            MessageBoxResource(GetLastError() == ERROR_INVALID_DATA ? IDS_SAVED_DAMAGED
+                                                                    : IDS_WRITE_FAILED,
+                               MB_ICONEXCLAMATION);
+        }
+        return true;
+    }
+
     if (!entry.IsNone()) {
         if (m_path.IsEmpty()) {
             MessageBoxResource(IDS_EMPTY_PATH, MB_ICONEXCLAMATION);
@@ -190,7 +213,8 @@ bool CDebuggerPage::OnApply() {
     if (!RequireElevation(IDS_ELEVATION_PROMPT))
         return false;
 
-    if (WriteAeDebug(entry)) {
+    // The first replacement saves the registration it replaces.
+    if (ReplaceAeDebug(entry)) {
         SetModified(false);
         MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
     } else {

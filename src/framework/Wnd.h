@@ -124,6 +124,11 @@ public:
     int AddString(const wchar_t* text) const {
         return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
     }
+    // Before the item at index; -1 appends.
+    int InsertString(int index, const wchar_t* text) const {
+        return static_cast<int>(
+            SendMessage(CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text)));
+    }
     DWORD_PTR GetItemData(int index) const { return SendMessage(CB_GETITEMDATA, index); }
     int SetItemData(int index, DWORD_PTR data) const {
         return static_cast<int>(SendMessage(CB_SETITEMDATA, index, static_cast<LPARAM>(data)));

@@ -11,10 +11,14 @@ namespace {
 CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx(L"shell32.dll", "ShellExecuteExW");
 } // namespace
 
-bool RequireElevation(UINT promptId) {
+bool IsElevated() {
     TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
     bool isAdmin = false;
-    if (QueryElevation(&type, &isAdmin) && type != TokenElevationTypeLimited && isAdmin)
+    return QueryElevation(&type, &isAdmin) && type != TokenElevationTypeLimited && isAdmin;
+}
+
+bool RequireElevation(UINT promptId) {
+    if (IsElevated())
         return true;
 
     if (MessageBoxResource(promptId, MB_SHIELD | MB_ICONINFORMATION | MB_RETRYCANCEL) != IDRETRY) {

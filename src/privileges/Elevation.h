@@ -10,6 +10,9 @@
 // ERROR_ACCESS_DENIED (the elevated copy was started and will close this one) or the
 // launcher's error.
 bool RequireElevation(UINT promptId);
+// True when the token is an administrator's full one: privileged actions may go on without a
+// prompt. False also when the token cannot be asked.
+bool IsElevated();
 // The token's elevation type and whether it (or, for a limited token, its linked full token)
 // belongs to the Administrators group. Both out-parameters are optional.
 bool QueryElevation(TOKEN_ELEVATION_TYPE* type, bool* isAdmin);

@@ -9,6 +9,10 @@ const wchar_t kErrorReportingConsentKey[] =
 
 namespace {
 const wchar_t kDefaultConsent[] = L"DefaultConsent";
+const wchar_t kDisabled[] = L"Disabled";
+const wchar_t kForceQueue[] = L"ForceQueue";
+// Reporting with consent level 2 or more sends the basic report data without asking each time.
+const DWORD kMinimumConsent = 2;
 
 bool ReadDwordValue(const wchar_t* keyName, const wchar_t* name, DWORD& value) {
     CRegistryKey key;
@@ -50,4 +54,32 @@ bool GetDefaultConsent(DWORD& value) {
 
 bool SetDefaultConsent(DWORD value) {
     return WriteDwordValue(kErrorReportingConsentKey, kDefaultConsent, value);
+}
+
+bool SetErrorReportingEnabled(bool enabled) {
+    if (!enabled)
+        return SetErrorReportingValue(kDisabled, 1);
+    if (!SetErrorReportingValue(kDisabled, 0))
+        return false;
+    DWORD consent = 0;
+    GetDefaultConsent(consent);
+    if (consent < kMinimumConsent)
+        SetDefaultConsent(kMinimumConsent);
+    return true;
+}
+
+bool SetReportQueueingForced(bool forced) {
+    return SetErrorReportingValue(kForceQueue, forced ? 1 : 0);
+}
+
+bool IsErrorReportingEnabled() {
+    DWORD disabled = 0;
+    GetErrorReportingValue(kDisabled, disabled);
+    return disabled != 1;
+}
+
+bool IsReportQueueingForced() {
+    DWORD forceQueue = 0;
+    GetErrorReportingValue(kForceQueue, forceQueue);
+    return forceQueue == 1;
 }

@@ -21,3 +21,14 @@ bool SetErrorReportingValue(const wchar_t* name, DWORD value);
 bool GetDefaultConsent(DWORD& value);
 // Writes "DefaultConsent" into the Consent sub-key (which must already exist).
 bool SetDefaultConsent(DWORD value);
+
+// The two switches as the page and the console program set them. Enabling also raises a
+// missing or lower consent level to the one that sends the basic report data without asking each
+// time (a higher level chosen elsewhere stays; without a Consent key nothing is written there).
+// False when the switch itself could not be written.
+bool SetErrorReportingEnabled(bool enabled);
+bool SetReportQueueingForced(bool forced);
+// Whether the switches are on; a value that cannot be read counts as 0 ("Disabled" off,
+// "ForceQueue" off).
+bool IsErrorReportingEnabled();
+bool IsReportQueueingForced();

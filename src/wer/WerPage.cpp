@@ -8,10 +8,6 @@
 #include "wer/ErrorReporting.h"
 
 namespace {
-const wchar_t kDisabled[] = L"Disabled";
-const wchar_t kForceQueue[] = L"ForceQueue";
-// Reporting with consent level 2 or more sends the basic report data without asking each time.
-const DWORD kMinimumConsent = 2;
 // The shell is loaded when the report folder is opened.
 CSystemFunction<decltype(SHGetFolderPathW)> g_getFolderPath(L"shell32.dll", "SHGetFolderPathW");
 } // namespace
@@ -28,13 +24,8 @@ bool CWerPage::OnInitDialog() {
 
     // The registry is the only store: the boxes mirror it once, as the page is created. A read
     // that fails leaves 0, so reporting shows enabled and queueing not forced.
-    DWORD disabled = 0;
-    GetErrorReportingValue(kDisabled, disabled);
-    m_reporting.SetCheck(disabled == 1 ? BST_UNCHECKED : BST_CHECKED);
-
-    DWORD forceQueue = 0;
-    GetErrorReportingValue(kForceQueue, forceQueue);
-    m_queueing.SetCheck(forceQueue == 1 ? BST_CHECKED : BST_UNCHECKED);
+    m_reporting.SetCheck(IsErrorReportingEnabled() ? BST_CHECKED : BST_UNCHECKED);
+    m_queueing.SetCheck(IsReportQueueingForced() ? BST_CHECKED : BST_UNCHECKED);
     return true;
 }
 
@@ -50,21 +41,11 @@ MessageTable CWerPage::GetMessageTable() const {
 void CWerPage::OnReportingClicked() {
     // The automatic check box has already changed its own state. Failed writes are not
     // reported: the box keeps the state the user gave it.
-    if (m_reporting.GetCheck() == BST_CHECKED) {
-        SetErrorReportingValue(kDisabled, 0);
-        DWORD consent = 0;
-        GetDefaultConsent(consent);
-        // A missing or low consent level would leave reporting asking every time; a higher
-        // level chosen elsewhere stays. Without a Consent key nothing is written there.
-        if (consent < kMinimumConsent)
-            SetDefaultConsent(kMinimumConsent);
-    } else {
-        SetErrorReportingValue(kDisabled, 1);
-    }
+    SetErrorReportingEnabled(m_reporting.GetCheck() == BST_CHECKED);
 }
 
 void CWerPage::OnQueueingClicked() {
-    SetErrorReportingValue(kForceQueue, m_queueing.GetCheck() == BST_CHECKED ? 1 : 0);
+    SetReportQueueingForced(m_queueing.GetCheck() == BST_CHECKED);
 }
 
 void CWerPage::OnOpenReportFolder() {

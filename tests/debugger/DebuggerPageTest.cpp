@@ -17,6 +17,8 @@ const wchar_t kSuccess[] = L"The default debugger was successfully set.";
 const wchar_t kMissingExe[] =
     L"The debugger cannot be configured because the executable file does not exist.";
 const wchar_t kMarker[] = L"marker.exe -p %ld";
+const wchar_t kCorvaneKey[] = L"Software\\Corvane";
+const wchar_t kSavedKey[] = L"Software\\Corvane\\Saved";
 
 // A copy of recorder.exe, which writes "<path>.txt" when started; both go with the object.
 struct Stub {
@@ -191,6 +193,8 @@ TEST(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigure)
 // check on applying; Browse; Apply and OK writing.
 TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
     RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
+    RegistryKeySnapshot corvane(HKEY_LOCAL_MACHINE, kCorvaneKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
     std::wstring dir = MakeTempDir(L"corvane break");
     Stub recorder(dir, L"recorder.exe");
     ASSERT_TRUE(FileExists(recorder.path));
@@ -262,6 +266,71 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
     EXPECT_EQ(app.TakeMessageBox(), kSuccess);
     EXPECT_TRUE(app.WaitExit());
     EXPECT_EQ(Registration(), L"|0|");
+    // The first write saved the registration it replaced; the second kept that copy.
+    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kSavedKey, L"Debugger"),
+              L"\"" + recorder.path + L"\" -p %ld -e %ld");
+    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kSavedKey, L"Auto"), L"1");
+}
+
+// A registration the page cannot read (an "Auto" without its terminator) shows as "No
+// Debugger", and an untouched OK replaces it; the saved copy, offered last but one next time,
+// brings it back byte for byte.
+TEST(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
+    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
+    RegistryKeySnapshot corvane(HKEY_LOCAL_MACHINE, kCorvaneKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
+    const std::wstring debugger = L"C:\\saved\\d.exe  -p %ld";
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", debugger));
+    // Two bytes: "1" without a terminator; the 'X' after it keeps the registry from adding one.
+    const wchar_t unterminated[] = L"1X";
+    ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", REG_SZ, unterminated, 2));
+    const auto before = std::pair(ReadValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger"),
+                                  ReadValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto"));
+    ASSERT_TRUE(before.first && before.second && before.second->data.size() == 2);
+    auto same = [&](const wchar_t* key) {
+        auto d = ReadValue(HKEY_LOCAL_MACHINE, key, L"Debugger");
+        auto a = ReadValue(HKEY_LOCAL_MACHINE, key, L"Auto");
+        return d && a && d->type == before.first->type && d->data == before.first->data &&
+               a->type == before.second->type && a->data == before.second->data;
+    };
+
+    CorvaneApp app;
+    ASSERT_TRUE(app.Start());
+    EXPECT_EQ(Shown(app), L"No Debugger||||");
+    const auto catalogue = app.ComboItems(kList);
+    app.PressOk();
+    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    EXPECT_TRUE(app.WaitExit());
+    EXPECT_EQ(Registration(), L"|0|");
+    EXPECT_TRUE(same(kSavedKey));
+
+    // Without elevation the restore asks first; cancelled, it changes nothing.
+    HANDLE token = CreateStandardUserToken();
+    ASSERT_NE(token, nullptr);
+    CorvaneApp limited;
+    ASSERT_TRUE(limited.Start(L"", token));
+    CloseHandle(token);
+    Choose(limited, static_cast<int>(catalogue.size()) - 1);
+    limited.PressOk();
+    EXPECT_EQ(limited.TakeMessageBox(IDCANCEL).substr(0, 33), L"This task requires the applicatio");
+    Close(limited);
+    EXPECT_EQ(Registration(), L"|0|");
+    EXPECT_TRUE(same(kSavedKey));
+
+    CorvaneApp again;
+    ASSERT_TRUE(again.Start());
+    auto items = again.ComboItems(kList);
+    ASSERT_EQ(items.size(), catalogue.size() + 1);
+    EXPECT_EQ(items[items.size() - 2], L"Saved registration");
+    EXPECT_EQ(items.back(), catalogue.back());
+    // Its values as read (the unreadable Auto shows off); nothing of it can be edited.
+    Choose(again, static_cast<int>(items.size()) - 2);
+    EXPECT_EQ(Shown(again), L"Saved registration|C:\\saved\\d.exe|-p %ld||");
+    again.PressOk();
+    EXPECT_EQ(again.TakeMessageBox(), kSuccess);
+    EXPECT_TRUE(again.WaitExit());
+    EXPECT_TRUE(same(kAeDebugKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSavedKey));
 }
 
 // Every test runs as an elevated administrator under Wine, which is never asked: the OKs above

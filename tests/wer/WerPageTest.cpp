@@ -139,8 +139,10 @@ TEST_F(WerPage, StandardUserClicksWriteDwordsAndRaiseALowConsentLevel) {
 }
 
 TEST_F(WerPage, TogglesStayOutOfApplyAndCancelAndTheFolderButtonOpensTheShell) {
-    // Apply writes the debugger registration: keep it. An empty one applies without refusals.
+    // Apply writes the debugger registration and saves the one it replaces: keep both. An empty
+    // one applies without refusals.
     RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
+    RegistryKeySnapshot saved(HKEY_LOCAL_MACHINE, L"Software\\Corvane");
     ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", L""));
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"Disabled", 0));
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"ForceQueue", 0));

@@ -1,0 +1,580 @@
+// corvanectl.exe: the console companion for scripts and test rigs. It shows, sets, switches off
+// and restores the post-mortem debugger registration in both registry views, starts the crash
+// companion, and sets the current user's error-reporting switches, all through the units the
+// pages use. It never prompts: a command that needs elevation says so and fails.
+#include <windows.h>
+
+#include "base/Array.h"
+#include "base/Handle.h"
+#include "base/PathUtils.h"
+#include "base/RegistryKey.h"
+#include "base/String.h"
+#include "console/Console.h"
+#include "debugger/AeDebug.h"
+#include "debugger/SavedRegistration.h"
+#include "privileges/Elevation.h"
+#include "resources/resource.h"
+#include "wer/ErrorReporting.h"
+
+namespace {
+
+const wchar_t kUsage[] =
+    L"Usage: corvanectl COMMAND [OPTIONS]\n"
+    L"\n"
+    L"Shows and changes the post-mortem debugger that the system starts when a program crashes.\n"
+    L"\n"
+    L"Commands:\n"
+    L"  help\n"
+    L"      Shows this text.\n"
+    L"  show [--json]\n"
+    L"      Shows each registry view's \"Debugger\" and \"Auto\" values as stored, the debugger\n"
+    L"      they name, whether a saved registration exists, and the error-reporting switches.\n"
+    L"  set PATH PARAMETERS [--auto|--no-auto] [--view 64|32|both]\n"
+    L"      Registers the debugger PATH with its PARAMETERS (such as \"-p %ld -e %ld\");\n"
+    L"      --auto starts it without asking (default: --no-auto).\n"
+    L"  set --entry NAME [--auto|--no-auto] [--view 64|32|both]\n"
+    L"      Registers a known debugger by the name that \"show\" lists.\n"
+    L"  off [--view 64|32|both]\n"
+    L"      Registers no debugger.\n"
+    L"  restore [--view 64|32|both]\n"
+    L"      Puts back the registration saved before the first change, and forgets the copy.\n"
+    L"  test [--32]\n"
+    L"      Starts raise.exe (raise32.exe), which crashes at once, and waits up to 60 seconds\n"
+    L"      for it to end.\n"
+    L"  wer [--enable|--disable] [--queue on|off]\n"
+    L"      Shows or sets the current user's Windows Error Reporting switches.\n"
+    L"\n"
+    L"--view chooses the registry views (default: both). set, off and restore need an elevated\n"
+    L"prompt; the first change saves the registration it replaces under\n"
+    L"HKEY_LOCAL_MACHINE\\Software\\Corvane\\Saved.\n"
+    L"Exit codes: 0 success, 1 failure, 2 bad usage.\n";
+
+// How long "test" waits for the crash companion.
+constexpr DWORD kTestTimeoutMs = 60000;
+
+struct View {
+    REGSAM sam;
+    int bits;
+};
+const View kViews[] = {{KEY_WOW64_64KEY, 64}, {KEY_WOW64_32KEY, 32}};
+
+// The views a command works on; both unless --view says otherwise.
+struct ViewChoice {
+    REGSAM sams[2] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+    int count = 2;
+    bool given = false;
+};
+
+// The arguments after the command, taken one by one.
+class CArguments {
+public:
+    CArguments(int count, wchar_t** values) : m_count(count), m_values(values) {}
+    bool AtEnd() const { return m_next >= m_count; }
+    const wchar_t* Next() { return m_next < m_count ? m_values[m_next++] : nullptr; }
+
+private:
+    int m_count;
+    wchar_t** m_values;
+    int m_next = 0;
+};
+
+bool Is(const wchar_t* a, const wchar_t* b) {
+    return lstrcmpW(a, b) == 0;
+}
+
+// --view's value; false (bad usage reported) for anything else.
+bool TakeView(CArguments& args, ViewChoice& views, int& exitCode) {
+    const wchar_t* value = args.Next();
+    views.given = true;
+    if (value && Is(value, L"64")) {
+        views.sams[0] = KEY_WOW64_64KEY;
+        views.count = 1;
+    } else if (value && Is(value, L"32")) {
+        views.sams[0] = KEY_WOW64_32KEY;
+        views.count = 1;
+    } else if (value && Is(value, L"both")) {
+        views.sams[0] = KEY_WOW64_64KEY;
+        views.sams[1] = KEY_WOW64_32KEY;
+        views.count = 2;
+    } else {
+        exitCode = FailUsage(L"--view takes 64, 32 or both.");
+        return false;
+    }
+    return true;
+}
+
+int BitsOf(REGSAM sam) {
+    return sam == KEY_WOW64_32KEY ? 32 : 64;
+}
+
+CString LoadText(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+int RefuseWithoutElevation() {
+    PrintError(L"changing the registration needs an elevated prompt: run corvanectl from a "
+               L"command prompt started with \"Run as administrator\". Nothing was changed.");
+    return kExitFailure;
+}
+
+// --- show ----------------------------------------------------------------------------------
+
+// One value exactly as stored.
+struct RawValue {
+    bool present = false;
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    BYTE bytes[2048];
+    bool truncated = false;
+};
+
+void ReadRaw(CRegistryKey& key, const wchar_t* name, RawValue& value) {
+    value.size = sizeof(value.bytes);
+    LONG error = key.ReadValue(name, value.type, value.bytes, value.size);
+    value.truncated = error == ERROR_MORE_DATA;
+    value.present = error == ERROR_SUCCESS || value.truncated;
+    if (value.truncated)
+        value.size = 0;
+}
+
+const wchar_t* TypeName(DWORD type) {
+    switch (type) {
+    case REG_NONE:
+        return L"REG_NONE";
+    case REG_SZ:
+        return L"REG_SZ";
+    case REG_EXPAND_SZ:
+        return L"REG_EXPAND_SZ";
+    case REG_BINARY:
+        return L"REG_BINARY";
+    case REG_DWORD:
+        return L"REG_DWORD";
+    case REG_DWORD_BIG_ENDIAN:
+        return L"REG_DWORD_BIG_ENDIAN";
+    case REG_LINK:
+        return L"REG_LINK";
+    case REG_MULTI_SZ:
+        return L"REG_MULTI_SZ";
+    case REG_QWORD:
+        return L"REG_QWORD";
+    default:
+        return L"REG_UNKNOWN";
+    }
+}
+
+bool IsText(const RawValue& value) {
+    return (value.type == REG_SZ || value.type == REG_EXPAND_SZ) && value.size % 2 == 0;
+}
+
+// A text value up to its first terminator (or its end), and whether it has one.
+CString TextOf(const RawValue& value, bool& terminated) {
+    const wchar_t* chars = reinterpret_cast<const wchar_t*>(value.bytes);
+    int length = 0;
+    const int count = static_cast<int>(value.size / 2);
+    while (length < count && chars[length])
+        ++length;
+    terminated = length < count;
+    return CString(chars, length);
+}
+
+CString HexOf(const RawValue& value, const wchar_t* separator) {
+    CString hex;
+    for (DWORD i = 0; i < value.size; ++i)
+        hex.AppendFormat(L"%s%02x", i ? separator : L"", value.bytes[i]);
+    return hex;
+}
+
+CString Describe(const RawValue& value) {
+    CString text;
+    if (!value.present)
+        return CString(L"(none)");
+    if (value.truncated) {
+        text.Format(L"%s (too long to show)", TypeName(value.type));
+    } else if (IsText(value)) {
+        bool terminated = false;
+        CString chars = TextOf(value, terminated);
+        text.Format(L"%s %s%s", TypeName(value.type), chars.GetString(),
+                    terminated ? L"" : L" (no terminator)");
+    } else if (value.type == REG_DWORD && value.size == 4) {
+        DWORD number = 0;
+        CopyMemory(&number, value.bytes, 4);
+        text.Format(L"REG_DWORD %lu", number);
+    } else {
+        text.Format(L"%s hex: %s", TypeName(value.type), HexOf(value, L" ").GetString());
+    }
+    return text;
+}
+
+CString JsonString(const wchar_t* text) {
+    CString json(L"\"");
+    for (const wchar_t* c = text; *c; ++c) {
+        if (*c == L'"' || *c == L'\\')
+            json.AppendFormat(L"\\%c", *c);
+        else if (*c < 0x20)
+            json.AppendFormat(L"\\u%04x", static_cast<unsigned>(*c));
+        else
+            json.Append(c, 1);
+    }
+    json += L"\"";
+    return json;
+}
+
+CString JsonValue(const RawValue& value) {
+    if (!value.present)
+        return CString(L"null");
+    CString json;
+    json.Format(L"{\"type\":\"%s\",\"size\":%lu", TypeName(value.type), value.size);
+    if (!value.truncated) {
+        json.AppendFormat(L",\"bytes\":\"%s\"", HexOf(value, L"").GetString());
+        if (IsText(value)) {
+            bool terminated = false;
+            CString chars = TextOf(value, terminated);
+            json.AppendFormat(L",\"text\":%s,\"terminated\":%s", JsonString(chars).GetString(),
+                              terminated ? L"true" : L"false");
+        }
+    }
+    json += L"}";
+    return json;
+}
+
+// The catalogue entry the page would select for the view: "No Debugger" when the registration
+// cannot be read, the first entry with the same executable, else "Other debugger...".
+CString MatchingEntry(const CSimpleArray<CDebuggerEntry>& catalogue, REGSAM view) {
+    CDebuggerEntry stored;
+    if (!ReadAeDebug(stored, view))
+        return LoadText(IDS_NO_DEBUGGER);
+    for (int i = 0; i < catalogue.GetCount(); ++i) {
+        if (catalogue[i].ComparePath(stored) == 0)
+            return LoadText(catalogue[i].m_nameId);
+    }
+    return LoadText(IDS_OTHER_DEBUGGER);
+}
+
+int Show(CArguments& args) {
+    bool json = false;
+    while (!args.AtEnd()) {
+        const wchar_t* arg = args.Next();
+        if (!Is(arg, L"--json"))
+            return FailUsage(L"show does not know \"%s\".", arg);
+        json = true;
+    }
+    CSimpleArray<CDebuggerEntry> catalogue;
+    if (!LoadDebuggerCatalogue(catalogue))
+        return FailWithLastError(L"the list of debuggers could not be built");
+
+    CString out(json ? L"{\"views\":[" : L"");
+    for (const View& view : kViews) {
+        CRegistryKey key;
+        RawValue debugger, autoStart;
+        bool keyFound =
+            key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | view.sam) == ERROR_SUCCESS;
+        if (keyFound) {
+            ReadRaw(key, kDebuggerValue, debugger);
+            ReadRaw(key, kAutoValue, autoStart);
+        }
+        CString entry = MatchingEntry(catalogue, view.sam);
+        bool saved = HasSavedRegistration(view.sam);
+        if (json) {
+            out.AppendFormat(L"%s{\"view\":%d,\"key\":%s,\"debugger\":%s,\"auto\":%s,"
+                             L"\"entry\":%s,\"saved\":%s}",
+                             view.bits == 64 ? L"" : L",", view.bits, keyFound ? L"true" : L"false",
+                             JsonValue(debugger).GetString(), JsonValue(autoStart).GetString(),
+                             JsonString(entry).GetString(), saved ? L"true" : L"false");
+        } else {
+            out.AppendFormat(L"%d-bit registration%s\n  Debugger: %s\n  Auto:     %s\n"
+                             L"  Entry:    %s\n  Saved registration: %s\n",
+                             view.bits, keyFound ? L"" : L" (no AeDebug key)",
+                             Describe(debugger).GetString(), Describe(autoStart).GetString(),
+                             entry.GetString(), saved ? L"yes" : L"no");
+        }
+    }
+
+    const bool available = IsErrorReportingAvailable();
+    const bool enabled = IsErrorReportingEnabled();
+    const bool queued = IsReportQueueingForced();
+    if (json) {
+        out.AppendFormat(L"],\"errorReporting\":{\"available\":%s,\"enabled\":%s,"
+                         L"\"queueForced\":%s},\"entries\":[",
+                         available ? L"true" : L"false", enabled ? L"true" : L"false",
+                         queued ? L"true" : L"false");
+    } else {
+        out.AppendFormat(L"Error reporting%s\n  Enabled:  %s\n  Queueing forced: %s\n"
+                         L"Debuggers for set --entry:\n",
+                         available ? L"" : L" (no per-user key)", enabled ? L"yes" : L"no",
+                         queued ? L"yes" : L"no");
+    }
+    for (int i = 0; i < catalogue.GetCount(); ++i) {
+        CString name = LoadText(catalogue[i].m_nameId);
+        if (json)
+            out.AppendFormat(L"%s%s", i ? L"," : L"", JsonString(name).GetString());
+        else
+            out.AppendFormat(L"  %s\n", name.GetString());
+    }
+    if (json)
+        out += L"]}\n";
+    WriteOut(out);
+    return kExitSuccess;
+}
+
+// --- set, off, restore -----------------------------------------------------------------------
+
+// The page's checks with its texts: a path, an existing executable, parameters.
+int Validate(const wchar_t* pathText, const CDebuggerEntry& entry) {
+    UINT failure = 0;
+    if (!*pathText)
+        failure = IDS_EMPTY_PATH;
+    else if (!entry.Exists())
+        failure = IDS_EXE_MISSING;
+    else if (entry.GetParameters().IsEmpty())
+        failure = IDS_EMPTY_PARAMETERS;
+    if (!failure)
+        return kExitSuccess;
+    PrintError(L"%s", LoadText(failure).GetString());
+    return kExitUsage;
+}
+
+int Replace(const CDebuggerEntry& entry, const ViewChoice& views) {
+    if (!IsElevated())
+        return RefuseWithoutElevation();
+    // Without --view, the views that have a registration key (a system may lack the 32-bit
+    // one); a view named on purpose must have it.
+    ViewChoice chosen = views;
+    if (!views.given) {
+        chosen.count = 0;
+        for (int i = 0; i < views.count; ++i) {
+            CRegistryKey key;
+            if (key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | views.sams[i]) ==
+                ERROR_SUCCESS)
+                chosen.sams[chosen.count++] = views.sams[i];
+            else
+                PrintOut(L"The %d-bit view has no AeDebug key; it was left alone.\n",
+                         BitsOf(views.sams[i]));
+        }
+        if (chosen.count == 0)
+            chosen = views; // fails below with the system's reason
+    }
+    if (!ReplaceAeDebug(entry, chosen.sams, chosen.count))
+        return FailWithLastError(L"the debugger could not be set; nothing was changed");
+    PrintOut(L"%s\n", LoadText(IDS_DEBUGGER_SET).GetString());
+    return kExitSuccess;
+}
+
+int Set(CArguments& args) {
+    const wchar_t* positional[2] = {};
+    int positionals = 0;
+    const wchar_t* entryName = nullptr;
+    int autoStart = -1; // not given
+    ViewChoice views;
+    int exitCode = kExitUsage;
+    while (!args.AtEnd()) {
+        const wchar_t* arg = args.Next();
+        if (Is(arg, L"--auto") || Is(arg, L"--no-auto")) {
+            autoStart = Is(arg, L"--auto") ? 1 : 0;
+        } else if (Is(arg, L"--view")) {
+            if (!TakeView(args, views, exitCode))
+                return exitCode;
+        } else if (Is(arg, L"--entry")) {
+            entryName = args.Next();
+            if (!entryName)
+                return FailUsage(L"--entry needs the name of a debugger.");
+        } else if (arg[0] == L'-' && arg[1] == L'-') {
+            return FailUsage(L"set does not know \"%s\".", arg);
+        } else if (positionals < 2) {
+            positional[positionals++] = arg;
+        } else {
+            return FailUsage(L"set takes a path and parameters, and no more.");
+        }
+    }
+    if (entryName && positionals > 0)
+        return FailUsage(L"set takes either a path or --entry, not both.");
+    if (!entryName && positionals == 0)
+        return FailUsage(L"set needs the debugger's path (or --entry NAME).");
+
+    CDebuggerEntry entry(DEBUGGER_CUSTOM, IDS_OTHER_DEBUGGER, nullptr, nullptr, false);
+    const wchar_t* pathText = positional[0];
+    if (entryName) {
+        CSimpleArray<CDebuggerEntry> catalogue;
+        if (!LoadDebuggerCatalogue(catalogue))
+            return FailWithLastError(L"the list of debuggers could not be built");
+        int found = -1;
+        for (int i = 0; i < catalogue.GetCount() && found < 0; ++i) {
+            if (lstrcmpiW(LoadText(catalogue[i].m_nameId), entryName) == 0)
+                found = i;
+        }
+        if (found < 0)
+            return FailUsage(L"no debugger is named \"%s\"; \"corvanectl show\" lists them.",
+                             entryName);
+        entry = catalogue[found];
+        // "No Debugger" is written as the page writes it, with automatic start off.
+        if (entry.IsNone())
+            return Replace(entry, views);
+        if (autoStart >= 0)
+            entry.m_autoStart = autoStart == 1;
+        pathText = entry.GetPath();
+    } else {
+        entry.Set(pathText, positional[1] ? positional[1] : L"", autoStart == 1);
+    }
+    int invalid = Validate(pathText, entry);
+    return invalid != kExitSuccess ? invalid : Replace(entry, views);
+}
+
+int Off(CArguments& args) {
+    ViewChoice views;
+    int exitCode = kExitUsage;
+    while (!args.AtEnd()) {
+        const wchar_t* arg = args.Next();
+        if (!Is(arg, L"--view"))
+            return FailUsage(L"off does not know \"%s\".", arg);
+        if (!TakeView(args, views, exitCode))
+            return exitCode;
+    }
+    return Replace(CDebuggerEntry(), views);
+}
+
+int Restore(CArguments& args) {
+    ViewChoice views;
+    int exitCode = kExitUsage;
+    while (!args.AtEnd()) {
+        const wchar_t* arg = args.Next();
+        if (!Is(arg, L"--view"))
+            return FailUsage(L"restore does not know \"%s\".", arg);
+        if (!TakeView(args, views, exitCode))
+            return exitCode;
+    }
+    // Without --view, the views that hold a saved registration; a view named on purpose must
+    // hold one.
+    ViewChoice chosen;
+    chosen.count = 0;
+    for (int i = 0; i < views.count; ++i) {
+        if (HasSavedRegistration(views.sams[i])) {
+            chosen.sams[chosen.count++] = views.sams[i];
+        } else if (views.given) {
+            PrintError(L"the %d-bit view holds no saved registration. Nothing was changed.",
+                       BitsOf(views.sams[i]));
+            return kExitFailure;
+        }
+    }
+    if (chosen.count == 0) {
+        PrintError(L"there is no saved registration to restore.");
+        return kExitFailure;
+    }
+    if (!IsElevated())
+        return RefuseWithoutElevation();
+    if (!RestoreAeDebug(chosen.sams, chosen.count)) {
+        if (GetLastError() == ERROR_INVALID_DATA) {
+            PrintError(L"%s", LoadText(IDS_SAVED_DAMAGED).GetString());
+            return kExitFailure;
+        }
+        return FailWithLastError(L"the saved registration could not be restored; nothing was "
+                                 L"changed");
+    }
+    for (int i = 0; i < chosen.count; ++i)
+        PrintOut(L"The saved registration of the %d-bit view was restored.\n",
+                 BitsOf(chosen.sams[i]));
+    return kExitSuccess;
+}
+
+// --- test ----------------------------------------------------------------------------------
+
+int Test(CArguments& args) {
+    const wchar_t* name = L"raise.exe";
+    while (!args.AtEnd()) {
+        const wchar_t* arg = args.Next();
+        if (!Is(arg, L"--32"))
+            return FailUsage(L"test does not know \"%s\".", arg);
+        name = L"raise32.exe";
+    }
+    wchar_t path[MAX_PATH];
+    if (!GetModuleRelativePath(name, path, MAX_PATH))
+        return FailWithLastError(L"the crash program's path could not be made");
+    CString what;
+    what.Format(L"%s could not be started", name);
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
+        return FailWithLastError(what);
+
+    CString commandLine;
+    commandLine.Format(L"\"%s\"", path);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(path, commandLine.GetBuffer(commandLine.GetLength()), nullptr, nullptr,
+                        FALSE, 0, nullptr, nullptr, &startup, &info))
+        return FailWithLastError(what);
+    CKernelHandle process(info.hProcess);
+    CKernelHandle thread(info.hThread);
+    PrintOut(L"Started %s (process %lu); waiting for it to end...\n", name, info.dwProcessId);
+
+    DWORD waited = WaitForSingleObject(process.Get(), kTestTimeoutMs);
+    DWORD code = 0;
+    bool ended = waited == WAIT_OBJECT_0 && GetExitCodeProcess(process.Get(), &code);
+    if (!ended) {
+        PrintError(L"%s has not ended within %lu seconds; a debugger may be holding it.", name,
+                   kTestTimeoutMs / 1000);
+        return kExitFailure;
+    }
+    // An unhandled exception ends a process with the exception's code, an NTSTATUS error or
+    // warning; a program that exits on its own returns a small number.
+    if ((code & 0x80000000u) != 0) {
+        PrintOut(L"%s ended by a crash (exception 0x%08lX).\n", name, code);
+        return kExitSuccess;
+    }
+    PrintError(L"%s ended with exit code %lu, not by a crash.", name, code);
+    return kExitFailure;
+}
+
+// --- wer -----------------------------------------------------------------------------------
+
+int Wer(CArguments& args) {
+    int enable = -1;
+    int queue = -1;
+    while (!args.AtEnd()) {
+        const wchar_t* arg = args.Next();
+        if (Is(arg, L"--enable") || Is(arg, L"--disable")) {
+            int value = Is(arg, L"--enable") ? 1 : 0;
+            if (enable >= 0 && enable != value)
+                return FailUsage(L"wer takes --enable or --disable, not both.");
+            enable = value;
+        } else if (Is(arg, L"--queue")) {
+            const wchar_t* value = args.Next();
+            if (!value || (!Is(value, L"on") && !Is(value, L"off")))
+                return FailUsage(L"--queue takes on or off.");
+            queue = Is(value, L"on") ? 1 : 0;
+        } else {
+            return FailUsage(L"wer does not know \"%s\".", arg);
+        }
+    }
+    if (enable >= 0 && !SetErrorReportingEnabled(enable == 1))
+        return FailWithLastError(L"the error-reporting switch could not be set");
+    if (queue >= 0 && !SetReportQueueingForced(queue == 1))
+        return FailWithLastError(L"the report queueing switch could not be set");
+    PrintOut(L"Error reporting%s\n  Enabled:  %s\n  Queueing forced: %s\n",
+             IsErrorReportingAvailable() ? L"" : L" (no per-user key)",
+             IsErrorReportingEnabled() ? L"yes" : L"no", IsReportQueueingForced() ? L"yes" : L"no");
+    return kExitSuccess;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2)
+        return FailUsage(L"a command is needed.");
+    const wchar_t* command = argv[1];
+    CArguments args(argc - 2, argv + 2);
+    if (Is(command, L"help") || Is(command, L"--help") || Is(command, L"-h") ||
+        Is(command, L"/?")) {
+        WriteOut(kUsage);
+        return kExitSuccess;
+    }
+    const struct {
+        const wchar_t* name;
+        int (*run)(CArguments&);
+    } kCommands[] = {{L"show", Show},       {L"set", Set},   {L"off", Off},
+                     {L"restore", Restore}, {L"test", Test}, {L"wer", Wer}};
+    for (const auto& known : kCommands) {
+        if (Is(command, known.name))
+            return known.run(args);
+    }
+    return FailUsage(L"\"%s\" is not a command.", command);
+}

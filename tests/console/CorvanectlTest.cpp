@@ -1,0 +1,397 @@
+// corvanectl.exe run as a script runs it, against the real registry of the prefix in both views:
+// its exit codes and messages, the checks it shares with the page, the refusal without
+// elevation, the saved registration across set, off and restore, and the crash test.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <sddl.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace testing_support {
+bool operator==(const RegValue& a, const RegValue& b) {
+    return a.type == b.type && a.data == b.data;
+}
+} // namespace testing_support
+
+namespace {
+
+const wchar_t kAeDebug32Key[] =
+    L"Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+const wchar_t kSaved64Key[] = L"Software\\Corvane\\Saved";
+const wchar_t kSaved32Key[] = L"Software\\Wow6432Node\\Corvane\\Saved";
+const wchar_t kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
+const char kNeedsElevation[] = "needs an elevated prompt";
+const char kMissingExe[] =
+    "The debugger cannot be configured because the executable file does not exist.";
+
+struct Result {
+    DWORD code = 0xFFFFFFFF;
+    std::string out, err;
+};
+
+// Runs corvanectl.exe with its output in files, as a script's redirection would take it.
+Result Ctl(const std::wstring& arguments, HANDLE token = nullptr) {
+    Result result;
+    std::wstring dir = MakeTempDir(L"corvanectl");
+    std::wstring outPath = dir + L"\\out.txt", errPath = dir + L"\\err.txt";
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, 0, nullptr);
+    HANDLE err = CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, 0, nullptr);
+    std::wstring exe = BinPath(L"corvanectl.exe");
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION info{};
+    BOOL started = token ? CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr,
+                                                nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)
+                         : CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                          0, nullptr, nullptr, &startup, &info);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (started) {
+        if (WaitForSingleObject(info.hProcess, 90000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(info.hProcess, &result.code);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    result.out = ReadFileUtf8(outPath);
+    result.err = ReadFileUtf8(errPath);
+    DeleteFileW(outPath.c_str());
+    DeleteFileW(errPath.c_str());
+    RemoveDirectoryW(dir.c_str());
+    return result;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Every value of a key with type and bytes; nothing when the key is missing.
+using Values = std::map<std::wstring, RegValue>;
+std::optional<Values> Stored(const wchar_t* key) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return std::nullopt;
+    Values values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameLength = 256, type = 0, size = 0;
+        if (RegEnumValueW(handle, i, name, &nameLength, nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS)
+            break;
+        values[name] = *ReadValue(HKEY_LOCAL_MACHINE, key, name);
+    }
+    RegCloseKey(handle);
+    return values;
+}
+
+RegValue Text(const std::wstring& text) {
+    const BYTE* data = reinterpret_cast<const BYTE*>(text.c_str());
+    return {REG_SZ, {data, data + (text.size() + 1) * sizeof(wchar_t)}};
+}
+
+// Gives the key a security descriptor in SDDL through a handle that keeps its rights.
+bool SetKeySecurity(HKEY key, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return false;
+    LONG error = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+    LocalFree(descriptor);
+    return error == ERROR_SUCCESS;
+}
+
+// Both views' registrations, saved copies and the user's error-reporting key go back as they
+// were; the 32-bit registration key, which a fresh prefix lacks, exists during each test.
+class Corvanectl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, kAeDebug32Key));
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Corvane");
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane");
+        recorder = dir + L"\\recorder.exe";
+        ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), recorder.c_str(), FALSE));
+    }
+    void TearDown() override {
+        DeleteFileW(recorder.c_str());
+        DeleteFileW((recorder + L".txt").c_str());
+        RemoveDirectoryW(dir.c_str());
+    }
+    // Stores the bytes given; a registry copies exactly that many.
+    static void Store(const wchar_t* key, const wchar_t* name, DWORD type,
+                      std::vector<BYTE> bytes) {
+        ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, key, name, type, bytes.data(),
+                               static_cast<DWORD>(bytes.size())));
+    }
+    // Nothing changed since `before` was taken: both registrations, and no saved copy appeared.
+    static void ExpectUnchanged(const Values& before64, const Values& before32) {
+        EXPECT_EQ(Stored(kAeDebugKey), before64);
+        EXPECT_EQ(Stored(kAeDebug32Key), before32);
+        EXPECT_FALSE(Stored(kSaved64Key));
+        EXPECT_FALSE(Stored(kSaved32Key));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Software\\Corvane"));
+    }
+
+    RegistryKeySnapshot aeDebug64{HKEY_LOCAL_MACHINE, kAeDebugKey};
+    RegistryKeySnapshot aeDebug32{HKEY_LOCAL_MACHINE, kAeDebug32Key};
+    RegistryKeySnapshot corvane64{HKEY_LOCAL_MACHINE, L"Software\\Corvane"};
+    RegistryKeySnapshot corvane32{HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane"};
+    RegistryKeySnapshot wer{HKEY_CURRENT_USER, kWerKey};
+    std::wstring dir = MakeTempDir(L"corvane ctl");
+    std::wstring recorder;
+};
+
+} // namespace
+
+TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
+    const Values before64 = *Stored(kAeDebugKey), before32 = *Stored(kAeDebug32Key);
+    const std::wstring quoted = L"\"" + recorder + L"\"";
+    // Arguments, exit code, and what standard error says.
+    const std::tuple<std::wstring, DWORD, std::string> cases[] = {
+        {L"", 2, "a command is needed"},
+        {L"frobnicate", 2, "\"frobnicate\" is not a command. Run \"corvanectl help\""},
+        {L"show --yaml", 2, "show does not know \"--yaml\""},
+        {L"set", 2, "set needs the debugger's path"},
+        {L"set --view 16 " + quoted + L" -p", 2, "--view takes 64, 32 or both"},
+        {L"set a b c", 2, "set takes a path and parameters, and no more"},
+        {L"set --entry", 2, "--entry needs the name"},
+        {L"set --entry x " + quoted, 2, "set takes either a path or --entry, not both."},
+        {L"set --entry \"No such\"", 2, "no debugger is named \"No such\""},
+        {L"set \"\" \"-p %ld\"", 2, "The path to the debugger cannot be empty."},
+        {L"set --entry \"Other debugger...\"", 2, "The path to the debugger cannot be empty."},
+        {L"set \"" + dir + L"\\missing.exe\" \"-p %ld\"", 2, kMissingExe},
+        {L"set " + quoted, 2, "The debugger parameters cannot be empty."},
+        {L"set " + quoted + L" \"\" --auto", 2, "The debugger parameters cannot be empty."},
+        {L"off --auto", 2, "off does not know"},
+        {L"restore --view", 2, "--view takes"},
+        {L"restore", 1, "there is no saved registration to restore"},
+        {L"restore --view 32", 1, "the 32-bit view holds no saved registration"},
+        {L"test --64", 2, "test does not know"},
+        {L"wer --queue maybe", 2, "--queue takes on or off"},
+        {L"wer --enable --disable", 2, "wer takes --enable or --disable, not both."},
+    };
+    for (const auto& [arguments, code, message] : cases) {
+        SCOPED_TRACE(ToUtf8(arguments));
+        Result result = Ctl(arguments);
+        EXPECT_EQ(result.code, code);
+        EXPECT_TRUE(Contains(result.err, "corvanectl: " + message)) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    ExpectUnchanged(before64, before32);
+
+    Result help = Ctl(L"help");
+    EXPECT_EQ(help.code, 0u);
+    EXPECT_TRUE(Contains(help.out, "Usage: corvanectl COMMAND")) << help.out;
+    for (const char* command : {"  show", "  set PATH", "  set --entry", "  off", "  restore",
+                                "  test [--32]", "  wer [--enable|--disable] [--queue on|off]"})
+        EXPECT_TRUE(Contains(help.out, command)) << command;
+
+    // A token without the administrators' rights is refused before anything is written; the
+    // checks of the input come first, as on the page.
+    HANDLE token = CreateStandardUserToken();
+    ASSERT_NE(token, nullptr);
+    for (const std::wstring& arguments :
+         {L"set " + quoted + L" \"-p %ld\" --auto", std::wstring(L"off --view 64"),
+          std::wstring(L"set --entry \"No Debugger\"")}) {
+        SCOPED_TRACE(ToUtf8(arguments));
+        Result result = Ctl(arguments, token);
+        EXPECT_EQ(result.code, 1u);
+        EXPECT_TRUE(Contains(result.err, kNeedsElevation)) << result.err;
+    }
+    EXPECT_EQ(Ctl(L"set " + quoted, token).code, 2u);
+    CloseHandle(token);
+    ExpectUnchanged(before64, before32);
+}
+
+TEST_F(Corvanectl, OddRegistrationsComeBackByteForByteInBothViews) {
+    // The native view: an expandable Debugger, an Auto of an odd byte count without terminator.
+    // The 32-bit view: no Debugger at all, a DWORD Auto.
+    Store(kAeDebugKey, L"Debugger", REG_EXPAND_SZ, Text(L"%SystemRoot%\\x.exe -p %ld").data);
+    Store(kAeDebugKey, L"Auto", REG_SZ, {'1', 0, '1'});
+    DeleteValue(HKEY_LOCAL_MACHINE, kAeDebug32Key, L"Debugger");
+    Store(kAeDebug32Key, L"Auto", REG_DWORD, {1, 0, 0, 0});
+    const Values before64 = *Stored(kAeDebugKey), before32 = *Stored(kAeDebug32Key);
+    // The saved copy: the values as they were, and which of them there were.
+    Values saved64 = before64, saved32 = before32;
+    saved64[L"Values"] = {REG_DWORD, {3, 0, 0, 0}};
+    saved32[L"Values"] = {REG_DWORD, {2, 0, 0, 0}};
+
+    Result set = Ctl(L"set \"" + recorder + L"\" \"-p %ld -e %ld\" --auto");
+    EXPECT_EQ(set.code, 0u) << set.err;
+    EXPECT_EQ(set.out, "The default debugger was successfully set.\n");
+    const RegValue command = Text(L"\"" + recorder + L"\" -p %ld -e %ld");
+    for (const wchar_t* key : {kAeDebugKey, kAeDebug32Key})
+        EXPECT_EQ(Stored(key), (Values{{L"Debugger", command}, {L"Auto", Text(L"1")}}));
+    EXPECT_EQ(Stored(kSaved64Key), saved64);
+    EXPECT_EQ(Stored(kSaved32Key), saved32);
+
+    Result show = Ctl(L"show");
+    EXPECT_EQ(show.code, 0u);
+    EXPECT_TRUE(Contains(show.out, "64-bit registration\n  Debugger: REG_SZ \"" + ToUtf8(recorder) +
+                                       "\" -p %ld -e %ld\n  Auto:     REG_SZ 1\n"
+                                       "  Entry:    Other debugger...\n"
+                                       "  Saved registration: yes\n32-bit registration\n"))
+        << show.out;
+    Result json = Ctl(L"show --json");
+    EXPECT_EQ(json.code, 0u);
+    EXPECT_TRUE(Contains(json.out, "{\"view\":32,\"key\":true,\"debugger\":{\"type\":\"REG_SZ\""))
+        << json.out;
+    EXPECT_TRUE(Contains(json.out, "\"auto\":{\"type\":\"REG_SZ\",\"size\":4,\"bytes\":"
+                                   "\"31000000\",\"text\":\"1\",\"terminated\":true},"
+                                   "\"entry\":\"Other debugger...\",\"saved\":true}"))
+        << json.out;
+
+    // The crash companion starts the debugger just set, which records the crashing process.
+    Result test = Ctl(L"test");
+    EXPECT_EQ(test.code, 0u) << test.err;
+    EXPECT_TRUE(Contains(test.out, "raise.exe ended by a crash (exception 0xE0C0FFEE)."))
+        << test.out;
+    EXPECT_TRUE(Contains(ReadFileUtf8(recorder + L".txt"), "pid_ok=1"));
+    // 32-bit code does not run here: the failure is reported, not a success.
+    Result test32 = Ctl(L"test --32");
+    EXPECT_EQ(test32.code, 1u) << test32.out;
+    EXPECT_TRUE(Contains(test32.err, "corvanectl: raise32.exe ")) << test32.err;
+
+    // Later changes keep the first saved copy; a catalogue entry chosen by its name.
+    std::wstring watson = SystemDir() + L"\\drwtsn32.exe";
+    ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), watson.c_str(), FALSE));
+    Result entry = Ctl(L"set --entry \"dr. watson\" --no-auto --view 32");
+    DeleteFileW(watson.c_str());
+    EXPECT_EQ(entry.code, 0u) << entry.err;
+    EXPECT_EQ(Stored(kAeDebug32Key),
+              (Values{{L"Debugger", Text(watson + L" -p %ld -e %ld -g")}, {L"Auto", Text(L"0")}}));
+    EXPECT_EQ(Ctl(L"off --view 64").code, 0u);
+    EXPECT_EQ(Stored(kAeDebugKey), (Values{{L"Debugger", Text(L"")}, {L"Auto", Text(L"0")}}));
+    EXPECT_EQ(Stored(kSaved64Key), saved64);
+    EXPECT_EQ(Stored(kSaved32Key), saved32);
+
+    // Without elevation nothing is restored.
+    HANDLE token = CreateStandardUserToken();
+    ASSERT_NE(token, nullptr);
+    Result refused = Ctl(L"restore", token);
+    CloseHandle(token);
+    EXPECT_EQ(refused.code, 1u);
+    EXPECT_TRUE(Contains(refused.err, kNeedsElevation)) << refused.err;
+    EXPECT_EQ(Stored(kSaved64Key), saved64);
+
+    Result restore = Ctl(L"restore");
+    EXPECT_EQ(restore.code, 0u) << restore.err;
+    EXPECT_EQ(restore.out, "The saved registration of the 64-bit view was restored.\n"
+                           "The saved registration of the 32-bit view was restored.\n");
+    ExpectUnchanged(before64, before32);
+    EXPECT_EQ(Ctl(L"restore").code, 1u);
+}
+
+TEST_F(Corvanectl, DamagedCopiesAndFailuresHalfwayChangeNothing) {
+    Store(kAeDebugKey, L"Debugger", REG_SZ, Text(L"C:\\first.exe -p %ld").data);
+    DeleteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto");
+    Store(kAeDebug32Key, L"Debugger", REG_SZ, Text(L"C:\\second.exe -p %ld").data);
+    const Values before64 = *Stored(kAeDebugKey), before32 = *Stored(kAeDebug32Key);
+    const std::wstring set = L"set \"" + recorder + L"\" \"-p %ld\"";
+
+    // The 32-bit view's copy cannot be saved once the native view is written (its folder may
+    // only be read): the native registration and its new saved copy go back.
+    HKEY locked = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &locked, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_TRUE(SetKeySecurity(locked, L"D:(A;;KR;;;WD)"));
+    Result failed = Ctl(set);
+    EXPECT_TRUE(SetKeySecurity(locked, L"D:(A;;KA;;;WD)"));
+    RegCloseKey(locked);
+    EXPECT_EQ(failed.code, 1u);
+    EXPECT_EQ(failed.err, "corvanectl: the debugger could not be set; nothing was changed: "
+                          "Access denied. (5)\n");
+    ExpectUnchanged(before64, before32);
+    // A view without a registration key fails when named, before anything is written.
+    ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebug32Key));
+    EXPECT_EQ(Ctl(set + L" --view both").code, 1u);
+    EXPECT_EQ(Stored(kAeDebugKey), before64);
+    EXPECT_FALSE(Stored(kSaved64Key));
+    // Without --view, a view without a registration key is left alone.
+    Result single = Ctl(set);
+    EXPECT_EQ(single.code, 0u) << single.err;
+    EXPECT_TRUE(Contains(single.out, "The 32-bit view has no AeDebug key; it was left alone."));
+    EXPECT_TRUE(Stored(kSaved64Key));
+    EXPECT_EQ(Ctl(L"restore --view 64").code, 0u);
+    EXPECT_EQ(Stored(kAeDebugKey), before64);
+
+    // A saved copy that lost or changed its record of which values there were is refused, in
+    // every view, before anything is written.
+    ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, kAeDebug32Key));
+    Store(kAeDebug32Key, L"Debugger", REG_SZ, Text(L"C:\\second.exe -p %ld").data);
+    ASSERT_EQ(Ctl(L"off").code, 0u);
+    const Values off = *Stored(kAeDebugKey), saved32 = *Stored(kSaved32Key);
+    for (int damage = 0; damage < 3; ++damage) {
+        SCOPED_TRACE(damage);
+        if (damage == 0)
+            DeleteValue(HKEY_LOCAL_MACHINE, kSaved64Key, L"Values");
+        else if (damage == 1)
+            Store(kSaved64Key, L"Values", REG_DWORD, {2, 0, 0, 0}); // Debugger was there
+        else
+            Store(kSaved64Key, L"Values", REG_SZ, Text(L"3").data);
+        const Values damaged = *Stored(kSaved64Key);
+        Result result = Ctl(L"restore");
+        EXPECT_EQ(result.code, 1u);
+        EXPECT_EQ(result.err, "corvanectl: The saved registration is damaged and cannot be "
+                              "restored. Nothing was changed.\n");
+        EXPECT_EQ(Stored(kAeDebugKey), off);
+        EXPECT_EQ(Stored(kAeDebug32Key), off);
+        EXPECT_EQ(Stored(kSaved64Key), damaged);
+        EXPECT_EQ(Stored(kSaved32Key), saved32);
+    }
+    Store(kSaved64Key, L"Values", REG_DWORD, {3, 0, 0, 0}); // Auto was there, too
+    EXPECT_EQ(Ctl(L"restore --view 64").code, 1u);
+    Store(kSaved64Key, L"Values", REG_DWORD, {1, 0, 0, 0});
+    EXPECT_EQ(Ctl(L"restore").code, 0u);
+    ExpectUnchanged(before64, before32);
+}
+
+TEST_F(Corvanectl, ErrorReportingSwitchesAsThePageSetsThem) {
+    const std::wstring consentKey = std::wstring(kWerKey) + L"\\Consent";
+    DeleteKeyTree(HKEY_CURRENT_USER, kWerKey);
+    Result missing = Ctl(L"wer --enable");
+    EXPECT_EQ(missing.code, 1u);
+    EXPECT_TRUE(Contains(missing.err, "corvanectl: the error-reporting switch could not be set: "))
+        << missing.err;
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kWerKey));
+
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, consentKey));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, consentKey, L"DefaultConsent", 1));
+    auto dword = [&](const std::wstring& key, const wchar_t* name) {
+        auto value = ReadValue(HKEY_CURRENT_USER, key, name);
+        return value && value->type == REG_DWORD ? value->data[0] : -1;
+    };
+    // Arguments, then Disabled, ForceQueue and DefaultConsent afterwards.
+    const std::tuple<const wchar_t*, int, int, int, const char*> cases[] = {
+        {L"wer --disable --queue on", 1, 1, 1, "Enabled:  no\n  Queueing forced: yes"},
+        {L"wer --enable", 0, 1, 2, "Enabled:  yes\n  Queueing forced: yes"},
+        {L"wer --queue off", 0, 0, 2, "Enabled:  yes\n  Queueing forced: no"},
+    };
+    for (const auto& [arguments, disabled, queue, consent, shown] : cases) {
+        SCOPED_TRACE(ToUtf8(arguments));
+        Result result = Ctl(arguments);
+        EXPECT_EQ(result.code, 0u) << result.err;
+        EXPECT_TRUE(Contains(result.out, shown)) << result.out;
+        EXPECT_EQ(dword(kWerKey, L"Disabled"), disabled);
+        EXPECT_EQ(dword(kWerKey, L"ForceQueue"), queue);
+        EXPECT_EQ(dword(consentKey, L"DefaultConsent"), consent);
+    }
+    // A higher consent level chosen elsewhere stays.
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, consentKey, L"DefaultConsent", 4));
+    EXPECT_EQ(Ctl(L"wer --enable").code, 0u);
+    EXPECT_EQ(dword(consentKey, L"DefaultConsent"), 4);
+}
