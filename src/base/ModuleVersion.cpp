@@ -8,10 +8,11 @@
 
 namespace {
 // The version library is loaded when a version is first read (the About page, a crash dump).
-CSystemFunction<decltype(GetFileVersionInfoSizeW)> g_getSize(L"version.dll",
-                                                             "GetFileVersionInfoSizeW");
-CSystemFunction<decltype(GetFileVersionInfoW)> g_getInfo(L"version.dll", "GetFileVersionInfoW");
-CSystemFunction<decltype(VerQueryValueW)> g_queryValue(L"version.dll", "VerQueryValueW");
+constinit CSystemFunction<decltype(GetFileVersionInfoSizeW)> g_getSize(L"version.dll",
+                                                                       "GetFileVersionInfoSizeW");
+constinit CSystemFunction<decltype(GetFileVersionInfoW)> g_getInfo(L"version.dll",
+                                                                   "GetFileVersionInfoW");
+constinit CSystemFunction<decltype(VerQueryValueW)> g_queryValue(L"version.dll", "VerQueryValueW");
 
 constexpr WORD kDefaultLanguage = 0x0409; // English (United States): the usual resource language
 constexpr WORD kDefaultCodePage = 0x04E4; // Windows-1252

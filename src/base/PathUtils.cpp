@@ -8,7 +8,8 @@
 
 namespace {
 // The shell is loaded only when something is opened.
-CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx(L"shell32.dll", "ShellExecuteExW");
+constinit CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx(L"shell32.dll",
+                                                                      "ShellExecuteExW");
 
 // The shell's path rules, on the backslash and drive colon alone.
 bool IsUncPath(const wchar_t* path) {

@@ -10,7 +10,7 @@ HMODULE LoadSystemDirectoryLibrary(const wchar_t* name);
 // An export of such a DLL; null with the last error set.
 FARPROC BindSystemFunction(const wchar_t* library, const char* name);
 
-// One function, declared as a constant-initialised object (no start-up code), typed from the
+// One function, declared as a constinit object (no start-up code), typed from the
 // system header's own declaration: CSystemFunction<decltype(ShellExecuteExW)>. Get() binds it on
 // first use; while the DLL or the function cannot be had it answers null with the last error
 // set, and a later call tries again.

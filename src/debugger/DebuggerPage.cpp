@@ -13,7 +13,8 @@
 
 namespace {
 // The file dialogs are loaded when Browse... is pressed.
-CSystemFunction<decltype(GetOpenFileNameW)> g_getOpenFileName(L"comdlg32.dll", "GetOpenFileNameW");
+constinit CSystemFunction<decltype(GetOpenFileNameW)> g_getOpenFileName(L"comdlg32.dll",
+                                                                        "GetOpenFileNameW");
 } // namespace
 
 CDebuggerPage::CDebuggerPage() : CPropertyPage(IDD_DEBUGGER) {}

@@ -12,7 +12,7 @@ constexpr DWORD kLinkStyle = SS_OWNERDRAW | SS_NOTIFY | SS_WORDELLIPSIS | WS_TAB
 constexpr int kMaxTipChars = 1024;
 constexpr WORD kHandCursorId = 9801;
 // The shell is loaded when a link is opened.
-CSystemFunction<decltype(ShellExecuteW)> g_shellExecute(L"shell32.dll", "ShellExecuteW");
+constinit CSystemFunction<decltype(ShellExecuteW)> g_shellExecute(L"shell32.dll", "ShellExecuteW");
 
 TTTOOLINFOW MakeToolInfo(HWND control) {
     TTTOOLINFOW info = {};

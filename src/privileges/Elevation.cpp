@@ -8,7 +8,8 @@
 
 namespace {
 // The shell is loaded only for the restart.
-CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx(L"shell32.dll", "ShellExecuteExW");
+constinit CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx(L"shell32.dll",
+                                                                      "ShellExecuteExW");
 } // namespace
 
 bool IsElevated() {

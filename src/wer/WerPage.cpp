@@ -9,7 +9,8 @@
 
 namespace {
 // The shell is loaded when the report folder is opened.
-CSystemFunction<decltype(SHGetFolderPathW)> g_getFolderPath(L"shell32.dll", "SHGetFolderPathW");
+constinit CSystemFunction<decltype(SHGetFolderPathW)> g_getFolderPath(L"shell32.dll",
+                                                                      "SHGetFolderPathW");
 } // namespace
 
 CWerPage::CWerPage() : CPropertyPage(IDD_WER) {}
