@@ -18,6 +18,10 @@ public:
     LONG Create(HKEY root, const wchar_t* subKey, REGSAM access, bool& created);
     // Deletes a key that has no sub-keys, with its values, in the view that view names.
     static LONG DeleteKey(HKEY root, const wchar_t* subKey, REGSAM view);
+    LONG Create(HKEY root, const wchar_t* subKey, REGSAM access) {
+        bool created = false;
+        return Create(root, subKey, access, created);
+    }
     // count is in characters, in and out: the capacity going in, the characters read (with the
     // terminator) coming out. A null buffer only asks for the size.
     LONG ReadString(const wchar_t* name, wchar_t* buffer, DWORD& count);

@@ -91,10 +91,14 @@ bool ReadRegistration(const wchar_t* subKey, CDebuggerEntry& entry, REGSAM view)
     return true;
 }
 
+bool CreateAeDebugKey(REGSAM view) {
+    CRegistryKey key;
+    return Win32Succeeded(key.Create(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | view));
+}
+
 bool WriteAeDebug(const CDebuggerEntry& entry, REGSAM view) {
     CRegistryKey key;
     CString autoText;
-    // Opened, never created: only an existing registration is changed.
     return Win32Succeeded(key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_WRITE | view)) &&
            Win32Succeeded(
                key.WriteString(kDebuggerValue, BuildDebuggerCommandLine(entry), REG_SZ)) &&
@@ -151,4 +155,46 @@ bool LoadDebuggerCatalogue(CSimpleArray<CDebuggerEntry>& entries) {
             return false;
     }
     return true;
+}
+
+namespace {
+AeDebugValues::Kind ReadValue(CRegistryKey& key, const wchar_t* name, CString& text) {
+    DWORD count = 0;
+    LONG error = key.ReadString(name, nullptr, count);
+    if (error == ERROR_FILE_NOT_FOUND)
+        return AeDebugValues::kMissing;
+    return error == ERROR_SUCCESS && ReadText(key, name, text) ? AeDebugValues::kText
+                                                               : AeDebugValues::kOther;
+}
+} // namespace
+
+void ReadAeDebugValues(AeDebugValues& values, REGSAM view) {
+    values = AeDebugValues();
+    CRegistryKey key;
+    LONG error = key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_QUERY_VALUE | view);
+    if (error != ERROR_SUCCESS) {
+        // A key that is there but cannot be read must not pass for an empty one.
+        if (error != ERROR_FILE_NOT_FOUND)
+            values.debuggerKind = AeDebugValues::kOther;
+        return;
+    }
+    values.debuggerKind = ReadValue(key, kDebuggerValue, values.debugger);
+    CString autoText;
+    values.autoKind = ReadValue(key, kAutoValue, autoText);
+    values.autoStart = values.autoKind == AeDebugValues::kText && autoText == L"1";
+}
+
+bool NamesNoDebugger(const AeDebugValues& values) {
+    if (values.debuggerKind != AeDebugValues::kText)
+        return values.debuggerKind == AeDebugValues::kMissing;
+    CString text = values.debugger;
+    text.Trim();
+    return text.IsEmpty();
+}
+
+bool SameRegistration(const AeDebugValues& first, const AeDebugValues& second) {
+    return first.debuggerKind == AeDebugValues::kText &&
+           second.debuggerKind == AeDebugValues::kText && first.debugger == second.debugger &&
+           first.autoKind != AeDebugValues::kOther && second.autoKind != AeDebugValues::kOther &&
+           first.autoStart == second.autoStart;
 }

@@ -25,9 +25,10 @@ extern const wchar_t kAutoValue[];
 bool ReadAeDebug(CDebuggerEntry& entry, REGSAM view = 0);
 // The same reading from another key of HKEY_LOCAL_MACHINE that holds the two values.
 bool ReadRegistration(const wchar_t* subKey, CDebuggerEntry& entry, REGSAM view = 0);
-// Stores the command line and automatic start into the key, which must exist: it is never
-// created.
+// Stores the command line and automatic start into the key, which must exist.
 bool WriteAeDebug(const CDebuggerEntry& entry, REGSAM view = 0);
+// Makes the key where it is missing (the 32-bit view of a fresh system has none).
+bool CreateAeDebugKey(REGSAM view);
 // The text of the "Debugger" value: the path (in double quotes when it holds a space), then one
 // space and the parameters; empty when there is no path.
 CString BuildDebuggerCommandLine(const CDebuggerEntry& entry);
@@ -36,3 +37,20 @@ CString BuildDebuggerCommandLine(const CDebuggerEntry& entry);
 // debugger...", in that order. False (ERROR_NOT_ENOUGH_MEMORY) when the records could not be
 // built.
 bool LoadDebuggerCatalogue(CSimpleArray<CDebuggerEntry>& entries);
+
+// One view's "Debugger" and "Auto" as stored, to tell whether replacing them would lose
+// anything. A value that is not text, or that cannot be read, counts as kOther.
+struct AeDebugValues {
+    enum Kind { kMissing, kText, kOther };
+    Kind debuggerKind = kMissing;
+    CString debugger; // the text as stored, untrimmed
+    Kind autoKind = kMissing;
+    bool autoStart = false; // on only for the text "1", as ReadAeDebug takes it
+};
+// A missing key reads as missing values.
+void ReadAeDebugValues(AeDebugValues& values, REGSAM view = 0);
+// True when the view starts no debugger: no key, no "Debugger" value, or only blanks in it.
+bool NamesNoDebugger(const AeDebugValues& values);
+// True when both views hold the same "Debugger" text and the same automatic start; values that
+// are not text never match.
+bool SameRegistration(const AeDebugValues& first, const AeDebugValues& second);

@@ -28,6 +28,9 @@ void CDebuggerPage::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, IDC_DEFAULT, m_defaultButton);
     DDX_Control(dx, IDC_AUTOSTART, m_autoStartCheck);
     DDX_Control(dx, IDC_BREAK, m_breakButton);
+    DDX_Control(dx, IDC_BREAK32, m_break32Button);
+    DDX_Control(dx, IDC_WOW64_ALSO, m_wow64Check);
+    DDX_Control(dx, IDC_WOW64_DEBUGGER, m_wow64Line);
     DDX_Text(dx, IDC_PATH, m_path);
     DDX_Text(dx, IDC_PARAMETERS, m_parameters);
     DDX_Check(dx, IDC_AUTOSTART, m_autoStart);
@@ -40,11 +43,13 @@ MessageTable CDebuggerPage::GetMessageTable() const {
         OnCommand<&CDebuggerPage::OnConfigure>(IDC_CONFIGURE, BN_CLICKED),
         OnCommand<&CDebuggerPage::OnBrowse>(IDC_BROWSE, BN_CLICKED),
         OnCommand<&CDebuggerPage::OnBreak>(IDC_BREAK, BN_CLICKED),
+        OnCommand<&CDebuggerPage::OnBreak32>(IDC_BREAK32, BN_CLICKED),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_PATH, EN_CHANGE),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_PATH, EN_UPDATE),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_PARAMETERS, EN_CHANGE),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_PARAMETERS, EN_UPDATE),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_AUTOSTART, BN_CLICKED),
+        OnCommand<&CDebuggerPage::OnChanged>(IDC_WOW64_ALSO, BN_CLICKED),
     };
     return table;
 }
@@ -77,9 +82,23 @@ bool CDebuggerPage::OnInitDialog() {
         m_debuggerList.EnableWindow(false);
     }
 
+    // The full line, which the static cuts to fit, also comes up as its tooltip.
+    m_wow64Tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd,
+                                 nullptr, nullptr, nullptr);
+    if (m_wow64Tip) {
+        TTTOOLINFOW tool = LineTool(L"");
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ::SendMessageW(m_wow64Tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // Checked when writing the 32-bit view as well loses nothing there.
+    m_wow64Check.SetCheck(ShowWow64Registration() ? BST_CHECKED : BST_UNCHECKED);
+
     wchar_t raise[MAX_PATH];
     m_breakButton.EnableWindow(GetModuleRelativePath(L"raise.exe", raise, MAX_PATH) &&
                                FileExists(raise));
+    m_break32Button.EnableWindow(GetModuleRelativePath(L"raise32.exe", raise, MAX_PATH) &&
+                                 FileExists(raise));
 
     // A change mark sent while the sheet is still creating this page does not reach its Apply
     // button (the sheet sets its buttons up afterwards); repeat it once the sheet is ready.
@@ -164,12 +183,51 @@ void CDebuggerPage::OnBrowse() {
         m_pathEdit.SetWindowText(file);
 }
 
-void CDebuggerPage::OnBreak() {
-    wchar_t raise[MAX_PATH];
-    if (!GetModuleRelativePath(L"raise.exe", raise, MAX_PATH))
+TTTOOLINFOW CDebuggerPage::LineTool(const wchar_t* text) const {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_wow64Line.m_hwnd);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    return tool;
+}
+
+bool CDebuggerPage::ShowWow64Registration() {
+    AeDebugValues native, wow64;
+    ReadAeDebugValues(native);
+    ReadAeDebugValues(wow64, KEY_WOW64_32KEY);
+    const bool agree = NamesNoDebugger(wow64) || SameRegistration(native, wow64);
+    CString line;
+    if (!agree) {
+        CString format, notText;
+        format.LoadString(wow64.autoStart ? IDS_WOW64_DEBUGGER_AUTO : IDS_WOW64_DEBUGGER);
+        notText.LoadString(IDS_WOW64_NOT_TEXT);
+        line.Format(format, wow64.debuggerKind == AeDebugValues::kText ? wow64.debugger.GetString()
+                                                                       : notText.GetString());
+    }
+    m_wow64Line.SetWindowText(line);
+    ShowWindow(m_wow64Line.m_hwnd, agree ? SW_HIDE : SW_SHOWNA);
+    if (m_wow64Tip) {
+        TTTOOLINFOW tool = LineTool(line);
+        ::SendMessageW(m_wow64Tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    return agree;
+}
+
+void CDebuggerPage::StartCompanion(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    if (!GetModuleRelativePath(name, path, MAX_PATH))
         return;
-    if (!ShellOpen(m_hwnd, raise, nullptr, SW_SHOWNORMAL))
+    if (!ShellOpen(m_hwnd, path, nullptr, SW_SHOWNORMAL))
         MessageBoxResource(IDS_BREAK_FAILED, MB_ICONEXCLAMATION);
+}
+
+void CDebuggerPage::OnBreak() {
+    StartCompanion(L"raise.exe");
+}
+
+void CDebuggerPage::OnBreak32() {
+    StartCompanion(L"raise32.exe");
 }
 
 bool CDebuggerPage::OnApply() {
@@ -180,13 +238,22 @@ bool CDebuggerPage::OnApply() {
     if (entry.IsSaved()) {
         if (!RequireElevation(IDS_ELEVATION_PROMPT))
             return false;
-        if (RestoreAeDebug()) {
-            SetModified(false);
-            MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
-        } else {
+        if (!RestoreAeDebug()) {
             MessageBoxResource(GetLastError() == ERROR_INVALID_DATA ? IDS_SAVED_DAMAGED
                                                                     : IDS_WRITE_FAILED,
                                MB_ICONEXCLAMATION);
+            return true;
+        }
+        // The 32-bit view gets its own saved copy back, when it has one.
+        const bool wow64Restored = m_wow64Check.GetCheck() != BST_CHECKED ||
+                                   !HasSavedRegistration(KEY_WOW64_32KEY) ||
+                                   RestoreAeDebug(KEY_WOW64_32KEY);
+        ShowWow64Registration();
+        if (wow64Restored) {
+            SetModified(false);
+            MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
+        } else {
+            MessageBoxResource(IDS_WOW64_WRITE_FAILED, MB_ICONEXCLAMATION);
         }
         return true;
     }
@@ -214,12 +281,21 @@ bool CDebuggerPage::OnApply() {
     if (!RequireElevation(IDS_ELEVATION_PROMPT))
         return false;
 
-    // The first replacement saves the registration it replaces.
-    if (ReplaceAeDebug(entry)) {
+    // The first replacement in each view saves the registration it replaces.
+    if (!ReplaceAeDebug(entry)) {
+        MessageBoxResource(IDS_WRITE_FAILED, MB_ICONEXCLAMATION);
+        return true;
+    }
+    // 32-bit programs read their own view of the key, which may not exist yet.
+    const bool wow64Written =
+        m_wow64Check.GetCheck() != BST_CHECKED ||
+        (CreateAeDebugKey(KEY_WOW64_32KEY) && ReplaceAeDebug(entry, KEY_WOW64_32KEY));
+    ShowWow64Registration();
+    if (wow64Written) {
         SetModified(false);
         MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
     } else {
-        MessageBoxResource(IDS_WRITE_FAILED, MB_ICONEXCLAMATION);
+        MessageBoxResource(IDS_WOW64_WRITE_FAILED, MB_ICONEXCLAMATION);
     }
     return true;
 }

@@ -1,5 +1,6 @@
 // The first page of the sheet: which debugger AeDebug names, the choice of another one, its
-// parameters and automatic start, its own configuration, and a test crash through raise.exe.
+// parameters and automatic start, its own configuration, whether 32-bit programs get the same
+// registration, and a test crash through raise.exe or raise32.exe.
 #pragma once
 
 #include "debugger/DebuggerComboBox.h"
@@ -24,6 +25,14 @@ private:
     void OnConfigure();
     void OnBrowse();
     void OnBreak();
+    void OnBreak32();
+    // Starts a crash companion from the program's own folder; says so when it cannot.
+    void StartCompanion(const wchar_t* name);
+    // Shows what 32-bit programs use when it differs from the native registration; true when
+    // the views agree or the 32-bit one names no debugger.
+    bool ShowWow64Registration();
+    // The tooltip's record of that line.
+    TTTOOLINFOW LineTool(const wchar_t* text) const;
 
     CDebuggerComboBox m_debuggerList;
     CEdit m_pathEdit;
@@ -33,6 +42,10 @@ private:
     CButton m_defaultButton;
     CButton m_autoStartCheck;
     CButton m_breakButton;
+    CButton m_break32Button;
+    CButton m_wow64Check; // not exchanged: showing a record leaves it as the user set it
+    CStatic m_wow64Line;
+    HWND m_wow64Tip = nullptr; // owned by the page, gone with it
 
     // The values the controls show.
     CString m_path;

@@ -15,12 +15,6 @@
 
 using namespace testing_support;
 
-namespace testing_support {
-bool operator==(const RegValue& a, const RegValue& b) {
-    return a.type == b.type && a.data == b.data;
-}
-} // namespace testing_support
-
 namespace {
 
 const wchar_t kAeDebug32Key[] =

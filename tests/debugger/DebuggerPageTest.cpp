@@ -1,19 +1,30 @@
 // The debugger page driven through the real corvane.exe: what it shows for the stored
 // registration, choosing and editing entries, applying with its checks and messages, the
-// Configure, Browse and Break buttons, and the elevation prompt with real tokens.
+// Configure, Browse and Break buttons, the 32-bit registry view, and the elevation prompt with
+// real tokens.
 #include <gtest/gtest.h>
 
 #include "support/GuiDriver.h"
 
 // The control ids of the system's file dialogs.
 #include <dlgs.h>
+// Access lists written as text.
+#include <sddl.h>
+
+#include <algorithm>
 
 using namespace testing_support;
 
 namespace {
 constexpr int kList = 1000, kConfigure = 1001, kPath = 1002, kParameters = 1003, kBrowse = 1004,
-              kDefault = 1005, kAuto = 1006, kBreak = 1009;
+              kDefault = 1005, kAuto = 1006, kBreak = 1009, kWow64 = 1011, kWow64Line = 1012,
+              kBreak32 = 1013;
 const wchar_t kSuccess[] = L"The default debugger was successfully set.";
+const wchar_t kBreakFailed[] = L"A test exception could not be raised because the raise.exe "
+                               L"process could not be started.";
+// The key as 32-bit programs see it.
+const wchar_t kAeDebug32Key[] =
+    L"Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
 const wchar_t kMissingExe[] =
     L"The debugger cannot be configured because the executable file does not exist.";
 const wchar_t kMarker[] = L"marker.exe -p %ld";
@@ -102,6 +113,56 @@ HWND Focused(HWND sheet) {
     return info.hwndFocus;
 }
 
+// Every value of a key, by name, with its type and bytes; empty when the key is missing.
+std::vector<std::pair<std::wstring, RegValue>> Values(const wchar_t* key) {
+    std::vector<std::pair<std::wstring, RegValue>> values;
+    HKEY handle;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return values;
+    wchar_t name[256];
+    for (DWORD i = 0, length = 256; RegEnumValueW(handle, i, name, &length, nullptr, nullptr,
+                                                  nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = 256)
+        values.emplace_back(name, ReadValue(HKEY_LOCAL_MACHINE, key, name).value());
+    RegCloseKey(handle);
+    return values;
+}
+
+// Everybody may read the key and nobody write it, until the object goes.
+class ReadOnlyKey {
+public:
+    explicit ReadOnlyKey(const wchar_t* key) : m_key(key) {
+        PSECURITY_DESCRIPTOR readOnly = nullptr;
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                             &readOnly, nullptr);
+        DWORD size = 0;
+        Access([&](HKEY key) {
+            RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+            m_saved.resize(size);
+            return RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, m_saved.data(), &size) ||
+                   RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly);
+        });
+        LocalFree(readOnly);
+    }
+    ~ReadOnlyKey() {
+        Access([&](HKEY key) {
+            return RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, m_saved.data());
+        });
+    }
+
+private:
+    template <class F> void Access(F f) {
+        HKEY key;
+        // The owner may always change the access list.
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_key, 0, READ_CONTROL | WRITE_DAC, &key) == 0) {
+            EXPECT_EQ(f(key), ERROR_SUCCESS);
+            RegCloseKey(key);
+        }
+    }
+    const wchar_t* m_key;
+    std::vector<BYTE> m_saved;
+};
+
 void Close(CorvaneApp& app) {
     app.PressCancel();
     EXPECT_TRUE(app.WaitExit());
@@ -129,12 +190,16 @@ TEST(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
         // Every showing marks the page changed, so OK and Apply work from the start.
         EXPECT_TRUE(app.IsApplyEnabled());
         EXPECT_EQ(app.IsEnabled(kBreak), i != 2);
+        EXPECT_EQ(app.IsEnabled(kBreak32), i != 2);
         if (i == 0) {
-            // The key is never created, so the write fails and says so.
+            // The key is never created, so the write fails and says so; the 32-bit view, whose
+            // box is ticked, is not written after that.
+            EXPECT_TRUE(app.IsChecked(kWow64));
             app.PressApply();
             EXPECT_EQ(app.TakeMessageBox(), L"The default debugger cannot be set. An error has "
                                             L"occurred while writing to the Registry.");
             EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebugKey));
+            EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebug32Key));
         }
         Close(app);
     }
@@ -331,6 +396,180 @@ TEST(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
     EXPECT_TRUE(again.WaitExit());
     EXPECT_TRUE(same(kAeDebugKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSavedKey));
+}
+
+namespace {
+// The native view names the debugger, and starts it at once.
+std::wstring StoreNativeRegistration(const std::wstring& debugger) {
+    std::wstring commandLine = L"\"" + debugger + L"\" -p %ld -e %ld";
+    EXPECT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", commandLine) &&
+                WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", L"1"));
+    return commandLine;
+}
+
+RegValue Text(const std::wstring& text, DWORD type = REG_SZ) {
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {type, {bytes, bytes + (text.size() + 1) * sizeof(wchar_t)}};
+}
+
+RegValue Dword(DWORD value) {
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(&value);
+    return {REG_DWORD, {bytes, bytes + sizeof(value)}};
+}
+
+void Store32(const std::vector<std::pair<std::wstring, RegValue>>& values) {
+    ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebug32Key));
+    for (const auto& [name, value] : values)
+        ASSERT_TRUE(name.empty()
+                        ? CreateKey(HKEY_LOCAL_MACHINE, kAeDebug32Key)
+                        : WriteValue(HKEY_LOCAL_MACHINE, kAeDebug32Key, name, value.type,
+                                     value.data.data(), static_cast<DWORD>(value.data.size())));
+}
+} // namespace
+
+// The box is ticked only when writing the 32-bit view too loses nothing there; otherwise the
+// line below it says what 32-bit programs use, in full in its tooltip.
+TEST(DebuggerPageWow64, OpeningShowsADifferingRegistrationAndBreak32) {
+    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey),
+        aeDebug32(HKEY_LOCAL_MACHINE, kAeDebug32Key);
+    const std::wstring native = StoreNativeRegistration(BinPath(L"recorder.exe"));
+    const std::wstring other =
+        L"\"C:\\Program Files (x86)\\Some Debugging Tools\\x86\\dbg32.exe\" -p %ld -e %ld -g";
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::wstring, RegValue>> values; // "" alone: an empty key
+        std::wstring line;                                     // empty: the box is ticked
+    } cases[] = {
+        {"no key", {}, L""},
+        {"no Debugger", {{L"Auto", Text(L"1")}}, L""},
+        {"empty Debugger", {{L"Debugger", Text(L"")}, {L"Auto", Text(L"1")}}, L""},
+        {"the same", {{L"Debugger", Text(native)}, {L"Auto", Text(L"1")}}, L""},
+        {"no Auto", {{L"Debugger", Text(native)}}, L"32-bit programs: " + native},
+        {"Auto a DWORD",
+         {{L"Debugger", Text(native)}, {L"Auto", Dword(1)}},
+         L"32-bit programs: " + native},
+        {"another debugger",
+         {{L"Debugger", Text(other, REG_EXPAND_SZ)}, {L"Auto", Text(L"1")}},
+         L"32-bit programs (auto-select): " + other},
+        {"Debugger a DWORD",
+         {{L"Debugger", Dword(1)}},
+         L"32-bit programs: a Debugger value that is not text"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Store32(c.values);
+        CorvaneApp app;
+        ASSERT_TRUE(app.Start());
+        EXPECT_EQ(app.IsChecked(kWow64), c.line.empty());
+        EXPECT_EQ(IsWindowVisible(app.Control(kWow64Line)) != FALSE, !c.line.empty());
+        EXPECT_EQ(app.ControlText(kWow64Line), c.line);
+        EXPECT_EQ(app.ToolTipText(kWow64Line), c.line);
+        Close(app);
+    }
+
+    // raise32.exe alone beside the program: only the 32-bit Break is offered, and it starts that
+    // file. A 64-bit stand-in records its start: this Wine cannot run 32-bit code.
+    std::wstring dir = MakeTempDir(L"corvane wow64"), exe = dir + L"\\corvane.exe";
+    ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), exe.c_str(), FALSE));
+    Stub raise32(dir, L"raise32.exe");
+    CorvaneApp app;
+    ASSERT_TRUE(app.Start(L"", nullptr, exe));
+    EXPECT_FALSE(app.IsEnabled(kBreak));
+    EXPECT_TRUE(app.IsEnabled(kBreak32));
+    app.Click(kBreak32);
+    EXPECT_EQ(Field(raise32.Read(), "cmdline"), "\"" + ToUtf8(raise32.path) + "\"");
+    // Gone once the page opened: the start fails, with Break's message.
+    ASSERT_TRUE(raise32.Remove());
+    app.Click(kBreak32);
+    // The shell may say so first in a box of its own.
+    std::wstring message = app.TakeMessageBox();
+    EXPECT_EQ(message == kBreakFailed ? message : app.TakeMessageBox(), kBreakFailed);
+    Close(app);
+    DeleteFileW(exe.c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
+// Apply writes the native view as ever, then, with the box ticked, the same registration into
+// the 32-bit view; unticked, the 32-bit view keeps every byte.
+TEST(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
+    const wchar_t corvane32Key[] = L"Software\\Wow6432Node\\Corvane";
+    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey),
+        aeDebug32(HKEY_LOCAL_MACHINE, kAeDebug32Key), corvane(HKEY_LOCAL_MACHINE, kCorvaneKey),
+        corvane32(HKEY_LOCAL_MACHINE, corvane32Key);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, corvane32Key);
+    // A folder with a space, so the command lines written hold quotes.
+    Stub recorder(MakeTempDir(L"corvane wow64"), L"recorder.exe");
+    const std::wstring native = StoreNativeRegistration(recorder.path),
+                       chosen = L"\"" + recorder.path + L"\" -p %ld -x";
+    Store32({{L"Debugger", Text(L"%SystemRoot%\\dbg32.exe -p %ld", REG_EXPAND_SZ)},
+             {L"Auto", Dword(1)},
+             {L"UserDebuggerHotKey", Dword(0)}});
+    const auto before = Values(kAeDebug32Key);
+
+    CorvaneApp app;
+    ASSERT_TRUE(app.Start());
+    ASSERT_FALSE(app.IsChecked(kWow64));
+    app.SetEditText(kParameters, L"-p %ld -x");
+    app.PressApply();
+    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    EXPECT_EQ(Registration(), chosen + L"|1|");
+    EXPECT_EQ(Values(kAeDebug32Key), before);
+    EXPECT_TRUE(IsWindowVisible(app.Control(kWow64Line)));
+
+    // Ticked: Debugger and Auto as the native view holds them; other values stay.
+    ClickNow(app, kWow64);
+    EXPECT_TRUE(app.IsApplyEnabled());
+    app.PressApply();
+    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    auto after = Values(kAeDebug32Key);
+    decltype(after) expected = {
+        {L"Debugger", Text(chosen)}, {L"Auto", Text(L"1")}, {L"UserDebuggerHotKey", Dword(0)}};
+    std::sort(after.begin(), after.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    std::sort(expected.begin(), expected.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    EXPECT_EQ(after, expected);
+    EXPECT_FALSE(IsWindowVisible(app.Control(kWow64Line)));
+
+    // A 32-bit view that cannot be written after the native one was: said, never a success.
+    {
+        ReadOnlyKey readOnly(kAeDebug32Key);
+        app.SetEditText(kParameters, L"-p %ld -e %ld");
+        app.PressApply();
+        EXPECT_EQ(app.TakeMessageBox(),
+                  L"The debugger was set for 64-bit programs, but not for 32-bit programs. An "
+                  L"error has occurred while writing to the 32-bit view of the Registry.");
+        EXPECT_EQ(StoredDebugger(), native);
+        EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebug32Key, L"Debugger"), chosen);
+    }
+    Close(app);
+
+    // No 32-bit key: ticked from the start, and "No Debugger" empties both, creating it.
+    ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebug32Key));
+    ASSERT_TRUE(app.Start());
+    EXPECT_TRUE(app.IsChecked(kWow64));
+    Choose(app, 0);
+    app.PressOk();
+    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    EXPECT_TRUE(app.WaitExit());
+    EXPECT_EQ(Registration(), L"|0|");
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebug32Key));
+    EXPECT_EQ(Values(kAeDebug32Key), Values(kAeDebugKey));
+
+    // Each view kept what its first apply replaced; the saved entry, ticked, restores both.
+    ASSERT_TRUE(app.Start());
+    EXPECT_TRUE(app.IsChecked(kWow64));
+    Choose(app, static_cast<int>(app.ComboItems(kList).size()) - 2);
+    app.PressOk();
+    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    EXPECT_TRUE(app.WaitExit());
+    EXPECT_EQ(Registration(), native + L"|1|");
+    auto restored = Values(kAeDebug32Key);
+    std::sort(restored.begin(), restored.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    EXPECT_EQ(restored, (decltype(restored){{L"Auto", Dword(1)},
+                                            {L"Debugger", Text(L"%SystemRoot%\\dbg32.exe -p %ld",
+                                                               REG_EXPAND_SZ)}}));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kCorvaneKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, corvane32Key));
 }
 
 // Every test runs as an elevated administrator under Wine, which is never asked: the OKs above

@@ -167,6 +167,11 @@ TEST_F(CorvaneResources, StringTableHoldsEveryText) {
               L"was created at %s."},
         {123, L"An unhandled exception has occurred. The application will close.\n\nA crash dump "
               L"could not be created."},
+        {140, L"32-bit programs: %s"},
+        {141, L"32-bit programs (auto-select): %s"},
+        {142, L"a Debugger value that is not text"},
+        {143, L"The debugger was set for 64-bit programs, but not for 32-bit programs. An error "
+              L"has occurred while writing to the 32-bit view of the Registry."},
         {49154, L"64-bit"},
         {49361, L"%d.%d (Build %d.%d)"},
         {49362, L"Version %s"},
@@ -185,7 +190,12 @@ TEST_F(CorvaneResources, PageTemplatesHoldTheirControls) {
         {1003, L"Edit", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 21, 86, 150, 14},
         {1005, L"Button", L"&Default", WS_TABSTOP, 179, 86, 50, 14},
         {1006, L"Button", L"Auto-&select", BS_AUTOCHECKBOX | WS_TABSTOP, 21, 104, 53, 10},
-        {1009, L"Button", L"B&reak...", WS_TABSTOP, 179, 142, 50, 14},
+        {1011, L"Button", L"Also for &32-bit programs", BS_AUTOCHECKBOX | WS_TABSTOP, 21, 118, 100,
+         10},
+        // What 32-bit programs use, cut in the middle of the path to fit.
+        {1012, L"Static", L"", SS_PATHELLIPSIS | SS_NOPREFIX | SS_NOTIFY, 33, 130, 196, 8},
+        {1009, L"Button", L"B&reak...", WS_TABSTOP, 179, 166, 50, 14},
+        {1013, L"Button", L"Brea&k 32-bit...", WS_TABSTOP, 169, 184, 60, 14},
     };
     const ControlExpectation werPage[] = {
         {1007, L"Button", L"&Enable Windows Error Reporting.", 0x50010003, 20, 41, 122, 10},
@@ -205,7 +215,7 @@ TEST_F(CorvaneResources, PageTemplatesHoldTheirControls) {
         const ControlExpectation* controls;
         size_t count;
     } templates[] = {
-        {107, L"Debugger", 177, debuggerPage, std::size(debuggerPage)},
+        {107, L"Debugger", 219, debuggerPage, std::size(debuggerPage)},
         {131, L"Windows Error Reporting", 111, werPage, std::size(werPage)},
         {132, L"About", 139, aboutPage, std::size(aboutPage)},
     };

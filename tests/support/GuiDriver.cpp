@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <stddef.h>
+#include <string.h>
+
 namespace testing_support {
 
 std::wstring WindowText(HWND hwnd) {
@@ -69,34 +72,60 @@ int CorvaneApp::TabCount() {
     return static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
 }
 
-std::wstring CorvaneApp::TabText(int index) {
-    // TCM_GETITEMW carries pointers, so the item record and its text buffer have to live in
-    // the program's own memory.
-    HWND tab = FindWindowExW(Sheet(), nullptr, L"SysTabControl32", nullptr);
+std::wstring CorvaneApp::SendWithRemoteText(HWND target, UINT message, WPARAM wParam,
+                                            const void* record, size_t size, size_t textOffset) {
+    // Pointers in a message only mean something in the program's own memory.
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
                                  m_process.Id());
     if (!process)
         return L"";
-    const SIZE_T textChars = 256;
     auto* remote = static_cast<BYTE*>(
         VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     std::wstring result;
     if (remote) {
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = reinterpret_cast<LPWSTR>(remote + 1024);
-        item.cchTextMax = textChars;
-        WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
-        if (SendMessageW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(remote))) {
-            wchar_t text[textChars] = L"";
-            ReadProcessMemory(process, remote + 1024, text, sizeof(text) - sizeof(wchar_t),
-                              nullptr);
-            result = text;
-        }
+        std::vector<BYTE> copy(static_cast<const BYTE*>(record),
+                               static_cast<const BYTE*>(record) + size);
+        BYTE* text = remote + 1024;
+        memcpy(copy.data() + textOffset, &text, sizeof(text));
+        WriteProcessMemory(process, remote, copy.data(), size, nullptr);
+        wchar_t empty = 0;
+        WriteProcessMemory(process, text, &empty, sizeof(empty), nullptr);
+        SendMessageW(target, message, wParam, reinterpret_cast<LPARAM>(remote));
+        wchar_t buffer[1024] = L"";
+        ReadProcessMemory(process, text, buffer, sizeof(buffer) - sizeof(wchar_t), nullptr);
+        result = buffer;
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     }
     CloseHandle(process);
     return result;
+}
+
+std::wstring CorvaneApp::TabText(int index) {
+    HWND tab = FindWindowExW(Sheet(), nullptr, L"SysTabControl32", nullptr);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.cchTextMax = 256;
+    return SendWithRemoteText(tab, TCM_GETITEMW, index, &item, sizeof(item),
+                              offsetof(TCITEMW, pszText));
+}
+
+std::wstring CorvaneApp::ToolTipText(int id) {
+    HWND page = CurrentPage(), control = Control(id);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = page;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    HWND tip = nullptr;
+    while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr))) {
+        DWORD owner = 0;
+        if (!GetWindowThreadProcessId(tip, &owner) || owner != m_process.Id())
+            continue;
+        std::wstring text = SendWithRemoteText(tip, TTM_GETTEXTW, 1024, &tool, sizeof(tool),
+                                               offsetof(TTTOOLINFOW, lpszText));
+        if (!text.empty())
+            return text;
+    }
+    return L"";
 }
 
 HWND CorvaneApp::SelectPage(int index) {

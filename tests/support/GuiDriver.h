@@ -37,6 +37,8 @@ public:
     HWND SelectPage(int index);
     HWND CurrentPage();
     HWND Control(int id) { return GetDlgItem(CurrentPage(), id); }
+    // The text of the tooltip that the page holds for control id.
+    std::wstring ToolTipText(int id);
     std::wstring ControlText(int id) { return WindowText(Control(id)); }
     bool IsEnabled(int id) { return IsWindowEnabled(Control(id)) != FALSE; }
     bool IsChecked(int id) { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -70,6 +72,10 @@ public:
     void Settle();
 
 private:
+    // Sends a message whose lParam points to a record with a text buffer: both are placed in
+    // the program's memory, the record's text pointer at textOffset. The text comes back.
+    std::wstring SendWithRemoteText(HWND target, UINT message, WPARAM wParam, const void* record,
+                                    size_t size, size_t textOffset);
     Process m_process;
     HWND m_sheet = nullptr;
 };

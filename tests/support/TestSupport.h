@@ -32,6 +32,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 struct RegValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
+    bool operator==(const RegValue&) const = default;
 };
 std::optional<RegValue> ReadValue(HKEY root, const std::wstring& key, const std::wstring& name);
 bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
