@@ -1,6 +1,7 @@
 #include "app/InstanceManager.h"
 
-#include <string.h>
+#include <stdlib.h>
+#include <wchar.h>
 
 #include "app/InstanceNotify.h"
 #include "base/Error.h"
@@ -11,55 +12,6 @@ namespace {
 using ChangeWindowMessageFilterProc = BOOL(WINAPI*)(UINT, DWORD);
 bool g_messageFilterLookedUp = false;
 ChangeWindowMessageFilterProc g_changeWindowMessageFilter = nullptr;
-
-bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t';
-}
-
-// Reads the next argument of a command line by the rules of the system's splitter
-// (CommandLineToArgvW, which would load the shell at every start): blanks separate, double quotes
-// group, backslashes count only before a double quote (2n and a quote: n and a grouping quote;
-// 2n+1: n and a literal quote). Keeps the first capacity - 1 characters in out and sets length to
-// the argument's whole length; false at the end of the line.
-bool NextArgument(const wchar_t*& cursor, wchar_t* out, size_t capacity, size_t& length) {
-    while (IsBlank(*cursor))
-        ++cursor;
-    if (!*cursor)
-        return false;
-    length = 0;
-    auto put = [&](wchar_t c, size_t count) {
-        for (; count; --count, ++length) {
-            if (length + 1 < capacity)
-                out[length] = c;
-        }
-    };
-    bool quoted = false;
-    while (*cursor && (quoted || !IsBlank(*cursor))) {
-        size_t backslashes = 0;
-        while (*cursor == L'\\') {
-            ++backslashes;
-            ++cursor;
-        }
-        if (*cursor == L'"') {
-            put(L'\\', backslashes / 2);
-            if (backslashes % 2) {
-                put(L'"', 1);
-            } else if (quoted && cursor[1] == L'"') {
-                put(L'"', 1); // a doubled quote inside quotes stands for itself
-                ++cursor;
-            } else {
-                quoted = !quoted;
-            }
-            ++cursor;
-        } else {
-            put(L'\\', backslashes);
-            if (*cursor && (quoted || !IsBlank(*cursor)))
-                put(*cursor++, 1);
-        }
-    }
-    out[length + 1 < capacity ? length : capacity - 1] = 0;
-    return true;
-}
 } // namespace
 
 DWORD ComputeInstanceId(const wchar_t* fileName) {
@@ -77,24 +29,10 @@ bool FormatInstanceMutexName(bool global, DWORD id, CString& name) {
 }
 
 bool IsElevatedRestart() {
-    // The program's name ends at its closing quote, or else at the first blank.
-    const wchar_t* cursor = GetCommandLineW();
-    if (*cursor == L'"') {
-        for (++cursor; *cursor && *cursor != L'"';)
-            ++cursor;
-        if (*cursor)
-            ++cursor;
-    } else {
-        while (*cursor && !IsBlank(*cursor))
-            ++cursor;
-    }
-    // Exactly one argument, compared code unit by code unit.
-    constexpr wchar_t kMarker[] = L"runas";
-    constexpr size_t kMarkerLength = sizeof(kMarker) / sizeof(kMarker[0]) - 1;
-    wchar_t first[kMarkerLength + 1], more[1];
-    size_t length = 0, moreLength = 0;
-    return NextArgument(cursor, first, kMarkerLength + 1, length) && length == kMarkerLength &&
-           memcmp(first, kMarker, sizeof(first)) == 0 && !NextArgument(cursor, more, 1, moreLength);
+    // The C runtime has already split the command line by the system's rules (those of
+    // CommandLineToArgvW, which would load the shell at every start); compared code unit by code
+    // unit.
+    return __argc == 2 && wcscmp(__wargv[1], L"runas") == 0;
 }
 
 bool SetMessageFilter(UINT message, bool allow) {

@@ -8,11 +8,9 @@
 
 namespace {
 // The version library is loaded when a version is first read (the About page, a crash dump).
-constinit CSystemFunction<decltype(GetFileVersionInfoSizeW)> g_getSize(L"version.dll",
-                                                                       "GetFileVersionInfoSizeW");
-constinit CSystemFunction<decltype(GetFileVersionInfoW)> g_getInfo(L"version.dll",
-                                                                   "GetFileVersionInfoW");
-constinit CSystemFunction<decltype(VerQueryValueW)> g_queryValue(L"version.dll", "VerQueryValueW");
+constinit CSystemFunction<decltype(GetFileVersionInfoSizeW)> g_getSize;
+constinit CSystemFunction<decltype(GetFileVersionInfoW)> g_getInfo;
+constinit CSystemFunction<decltype(VerQueryValueW)> g_queryValue;
 
 constexpr WORD kDefaultLanguage = 0x0409; // English (United States): the usual resource language
 constexpr WORD kDefaultCodePage = 0x04E4; // Windows-1252
@@ -25,9 +23,9 @@ bool CModuleVersion::LoadFromFile(const wchar_t* fileName) {
     m_translation.codePage = kDefaultCodePage;
     *static_cast<VS_FIXEDFILEINFO*>(this) = VS_FIXEDFILEINFO();
 
-    auto* getSize = g_getSize.Get();
-    auto* getInfo = g_getInfo.Get();
-    auto* queryValue = g_queryValue.Get();
+    auto* getSize = g_getSize.Get(L"version.dll", "GetFileVersionInfoSizeW");
+    auto* getInfo = g_getInfo.Get(L"version.dll", "GetFileVersionInfoW");
+    auto* queryValue = g_queryValue.Get(L"version.dll", "VerQueryValueW");
     if (!getSize || !getInfo || !queryValue)
         return false;
     DWORD handle = 0;
@@ -85,7 +83,7 @@ CString CModuleVersion::QueryString(const wchar_t* key) const {
     void* value = nullptr;
     UINT length = 0;
     // Bound already: the data exists only after a load through it.
-    auto* queryValue = g_queryValue.Get();
+    auto* queryValue = g_queryValue.Get(L"version.dll", "VerQueryValueW");
     if (queryValue && queryValue(m_versionData.Get(), subBlock, &value, &length) && value) {
         // A malformed resource may leave out the terminator: never read past the value.
         const wchar_t* text = static_cast<const wchar_t*>(value);

@@ -8,8 +8,7 @@
 
 namespace {
 // The shell is loaded only when something is opened.
-constinit CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx(L"shell32.dll",
-                                                                      "ShellExecuteExW");
+constinit CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx;
 
 // The shell's path rules, on the backslash and drive colon alone.
 bool IsUncPath(const wchar_t* path) {
@@ -23,44 +22,6 @@ bool NamesDrive(const wchar_t* path) {
 
 bool IsRelativePath(const wchar_t* path) {
     return path[0] != L'\\' && !(path[0] && path[1] == L':');
-}
-
-// Drops "." segments and takes back a segment for each "..", never above the root: "C:\",
-// "\\server\share\" or a leading backslash.
-void Canonicalize(wchar_t* path) {
-    size_t total = wcslen(path);
-    bool folderMark = total && path[total - 1] == L'\\';
-    wchar_t* root = path;
-    if (IsUncPath(path)) {
-        root += 2;
-        for (int separators = 0; *root && separators < 2; ++root)
-            separators += *root == L'\\';
-    } else if (path[0] && path[1] == L':') {
-        root += path[2] == L'\\' ? 3 : 2;
-    } else if (path[0] == L'\\') {
-        root += 1;
-    }
-    wchar_t* out = root;
-    for (const wchar_t* in = root; *in;) {
-        const wchar_t* end = wcschr(in, L'\\');
-        size_t length = end ? static_cast<size_t>(end - in) : wcslen(in);
-        bool dot = length == 1 && in[0] == L'.';
-        bool dotDot = length == 2 && in[0] == L'.' && in[1] == L'.';
-        if (dotDot && out > root) {
-            for (--out; out > root && out[-1] != L'\\';)
-                --out;
-        } else if (!dot && !dotDot) {
-            memmove(out, in, length * sizeof(wchar_t));
-            out += length;
-            if (end)
-                *out++ = L'\\';
-        }
-        in += end ? length + 1 : length;
-    }
-    // A path that ended in "." or ".." names the folder, without a trailing separator.
-    if (out > root && out[-1] == L'\\' && !folderMark)
-        --out;
-    *out = 0;
 }
 
 // Growable-string forms work through a buffer of one character more than MAX_PATH.
@@ -182,6 +143,11 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     return LoadLibraryExW(path, nullptr, 0);
 }
 
+bool ShellExecuteSystem(SHELLEXECUTEINFOW& info) {
+    auto* shellExecuteEx = g_shellExecuteEx.Get(L"shell32.dll", "ShellExecuteExW");
+    return shellExecuteEx && shellExecuteEx(&info) != FALSE;
+}
+
 bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
@@ -191,8 +157,7 @@ bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int s
     info.lpFile = file;
     info.lpParameters = parameters;
     info.nShow = show;
-    auto* shellExecuteEx = g_shellExecuteEx.Get();
-    return shellExecuteEx && shellExecuteEx(&info) != FALSE;
+    return ShellExecuteSystem(info);
 }
 
 bool ShellOpen(const wchar_t* file, const wchar_t* parameters) {
@@ -200,24 +165,28 @@ bool ShellOpen(const wchar_t* file, const wchar_t* parameters) {
 }
 
 bool AppendPath(wchar_t* path, UINT capacity, const wchar_t* name) {
-    if (!IsUncPath(name)) {
-        while (*name == L'\\')
-            ++name;
-    }
-    // A name with a drive or server stands for itself.
-    size_t kept = IsRelativePath(name) ? wcslen(path) : 0;
+    while (*name == L'\\')
+        ++name;
+    UINT limit = capacity < MAX_PATH ? capacity : MAX_PATH;
+    size_t kept = wcslen(path);
     bool separator = kept && *name && path[kept - 1] != L'\\';
-    size_t length = kept + separator + wcslen(name);
-    if (length >= (capacity < MAX_PATH ? capacity : MAX_PATH)) {
-        path[0] = 0;
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return false;
+    wchar_t joined[MAX_PATH];
+    DWORD written = 0;
+    if (kept + separator + wcslen(name) < limit) {
+        memcpy(joined, path, kept * sizeof(wchar_t));
+        if (separator)
+            joined[kept++] = L'\\';
+        wcscpy(joined + kept, name);
+        // Resolves "." and ".." segments; the joined path is full, so the current directory
+        // plays no part.
+        written = GetFullPathNameW(joined, limit, path, nullptr);
+        if (written && written < limit)
+            return true;
     }
-    if (separator)
-        path[kept++] = L'\\';
-    memmove(path + kept, name, (wcslen(name) + 1) * sizeof(wchar_t));
-    Canonicalize(path);
-    return true;
+    path[0] = 0;
+    if (written != 0 || kept + separator + wcslen(name) >= limit)
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
 }
 
 const wchar_t* FindFileName(const wchar_t* path) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "base/String.h"
 
@@ -27,15 +28,16 @@ bool GetModuleFullPath(HMODULE module, wchar_t* out, UINT capacity);
 bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity);
 // A bare name from the system directory; any other name resolved by ExpandFullPath.
 HMODULE LoadSystemLibrary(const wchar_t* name);
-// Joins name below the folder in path, resolving "." and ".." segments; a leading backslash of
-// name is dropped, a name with a drive or a server replaces the folder. A result of MAX_PATH or
-// more characters (or past the capacity) fails with ERROR_FILENAME_EXCED_RANGE and leaves the
-// empty text.
+// Joins a relative name below the full folder path in path, resolving "." and ".." segments; a
+// leading backslash of name is dropped. A result of MAX_PATH or more characters (or past the
+// capacity) fails with ERROR_FILENAME_EXCED_RANGE and leaves the empty text.
 bool AppendPath(wchar_t* path, UINT capacity, const wchar_t* name);
 // The part after the last backslash or drive colon (a trailing backslash does not count).
 const wchar_t* FindFileName(const wchar_t* path);
 // True when a file or folder of that name exists.
 bool FileExists(const wchar_t* path);
+// ShellExecuteExW, with the shell loaded from the system directory on first use.
+bool ShellExecuteSystem(SHELLEXECUTEINFOW& info);
 // Opens a file, program or folder with the shell's "open" verb.
 bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show);
 // The same, owned by the active window and shown normally.

@@ -10,26 +10,19 @@ HMODULE LoadSystemDirectoryLibrary(const wchar_t* name);
 // An export of such a DLL; null with the last error set.
 FARPROC BindSystemFunction(const wchar_t* library, const char* name);
 
-// One function, declared as a constinit object (no start-up code), typed from the
-// system header's own declaration: CSystemFunction<decltype(ShellExecuteExW)>. Get() binds it on
-// first use; while the DLL or the function cannot be had it answers null with the last error
-// set, and a later call tries again.
+// One function, typed from the system header's own declaration and held in a zero-initialised
+// object (no start-up code, no data in the file): CSystemFunction<decltype(ShellExecuteExW)>.
+// Get() binds it on first use; while the DLL or the function cannot be had it answers null with
+// the last error set, and a later call tries again.
 template <class Function> class CSystemFunction {
 public:
-    constexpr CSystemFunction(const wchar_t* library, const char* name)
-        : m_library(library), m_name(name) {}
-    CSystemFunction(const CSystemFunction&) = delete;
-    CSystemFunction& operator=(const CSystemFunction&) = delete;
-
-    Function* Get() {
+    Function* Get(const wchar_t* library, const char* name) {
         if (!m_function)
             m_function = reinterpret_cast<Function*>(
-                reinterpret_cast<void*>(BindSystemFunction(m_library, m_name)));
+                reinterpret_cast<void*>(BindSystemFunction(library, name)));
         return m_function;
     }
 
 private:
-    const wchar_t* m_library;
-    const char* m_name;
     Function* m_function = nullptr;
 };

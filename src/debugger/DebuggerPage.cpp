@@ -13,8 +13,7 @@
 
 namespace {
 // The file dialogs are loaded when Browse... is pressed.
-constinit CSystemFunction<decltype(GetOpenFileNameW)> g_getOpenFileName(L"comdlg32.dll",
-                                                                        "GetOpenFileNameW");
+constinit CSystemFunction<decltype(GetOpenFileNameW)> g_getOpenFileName;
 } // namespace
 
 CDebuggerPage::CDebuggerPage() : CPropertyPage(IDD_DEBUGGER) {}
@@ -174,7 +173,7 @@ void CDebuggerPage::OnBrowse() {
     ofn.lpstrInitialDir = systemDir[0] ? systemDir : nullptr;
     ofn.lpstrDefExt = L"exe";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
-    auto* getOpenFileName = g_getOpenFileName.Get();
+    auto* getOpenFileName = g_getOpenFileName.Get(L"comdlg32.dll", "GetOpenFileNameW");
     if (!getOpenFileName) {
         MessageBeep(MB_ICONEXCLAMATION);
         return;

@@ -5,14 +5,11 @@
 #include <string.h>
 
 #include "base/PathUtils.h"
-#include "base/SystemFunction.h"
 
 namespace {
 constexpr DWORD kLinkStyle = SS_OWNERDRAW | SS_NOTIFY | SS_WORDELLIPSIS | WS_TABSTOP;
 constexpr int kMaxTipChars = 1024;
 constexpr WORD kHandCursorId = 9801;
-// The shell is loaded when a link is opened.
-constinit CSystemFunction<decltype(ShellExecuteW)> g_shellExecute(L"shell32.dll", "ShellExecuteW");
 
 TTTOOLINFOW MakeToolInfo(HWND control) {
     TTTOOLINFOW info = {};
@@ -103,10 +100,14 @@ void CHyperLink::SetUrl(const wchar_t* url, const wchar_t* tipText) {
 bool CHyperLink::OpenLink() {
     if (m_url.IsEmpty())
         return false;
-    auto* shellExecute = g_shellExecute.Get();
-    HINSTANCE result =
-        shellExecute ? shellExecute(nullptr, L"open", m_url, nullptr, nullptr, SW_SHOW) : nullptr;
-    if (reinterpret_cast<INT_PTR>(result) > 32)
+    // What ShellExecuteW does, through the shell loaded on first use.
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = m_url;
+    info.nShow = SW_SHOW;
+    if (ShellExecuteSystem(info))
         RepaintArea();
     else
         MessageBeep(MB_ICONEXCLAMATION);

@@ -3,14 +3,8 @@
 #include <shellapi.h>
 
 #include "base/Handle.h"
-#include "base/SystemFunction.h"
+#include "base/PathUtils.h"
 #include "framework/MessageBoxes.h"
-
-namespace {
-// The shell is loaded only for the restart.
-constinit CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx(L"shell32.dll",
-                                                                      "ShellExecuteExW");
-} // namespace
 
 bool IsElevated() {
     TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
@@ -101,6 +95,5 @@ bool RelaunchElevated() {
     info.lpFile = path;
     info.lpParameters = L"runas";
     info.nShow = SW_SHOWNORMAL;
-    auto* shellExecuteEx = g_shellExecuteEx.Get();
-    return shellExecuteEx && shellExecuteEx(&info) != FALSE;
+    return ShellExecuteSystem(info);
 }

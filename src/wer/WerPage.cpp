@@ -9,8 +9,7 @@
 
 namespace {
 // The shell is loaded when the report folder is opened.
-constinit CSystemFunction<decltype(SHGetFolderPathW)> g_getFolderPath(L"shell32.dll",
-                                                                      "SHGetFolderPathW");
+constinit CSystemFunction<decltype(SHGetFolderPathW)> g_getFolderPath;
 } // namespace
 
 CWerPage::CWerPage() : CPropertyPage(IDD_WER) {}
@@ -51,7 +50,7 @@ void CWerPage::OnQueueingClicked() {
 
 void CWerPage::OnOpenReportFolder() {
     wchar_t path[MAX_PATH];
-    auto* getFolderPath = g_getFolderPath.Get();
+    auto* getFolderPath = g_getFolderPath.Get(L"shell32.dll", "SHGetFolderPathW");
     if (!getFolderPath ||
         FAILED(getFolderPath(m_hwnd, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
         return;

@@ -10,9 +10,8 @@
 using namespace testing_support;
 
 TEST(SystemFunction, BindsFromTheSystemDirectoryOnly) {
-    CSystemFunction<decltype(GetFileVersionInfoSizeW)> getSize(L"version.dll",
-                                                               "GetFileVersionInfoSizeW");
-    auto* bound = getSize.Get();
+    CSystemFunction<decltype(GetFileVersionInfoSizeW)> getSize;
+    auto* bound = getSize.Get(L"version.dll", "GetFileVersionInfoSizeW");
     ASSERT_NE(bound, nullptr);
     wchar_t path[MAX_PATH] = L"";
     HMODULE module = nullptr;
@@ -22,18 +21,17 @@ TEST(SystemFunction, BindsFromTheSystemDirectoryOnly) {
     GetModuleFileNameW(module, path, MAX_PATH);
     CharLowerW(path);
     EXPECT_EQ(path, SystemModule(L"version.dll"));
-    EXPECT_EQ(getSize.Get(), bound);
+    EXPECT_EQ(getSize.Get(L"version.dll", "GetFileVersionInfoSizeW"), bound);
 
     // A DLL that lies in this program's own folder, the first place an ordinary load looks.
     ASSERT_TRUE(FileExists(BinPath(L"fakedbghelp.dll")));
-    CSystemFunction<decltype(GetFileVersionInfoSizeW)> planted(L"fakedbghelp.dll",
-                                                               "MiniDumpWriteDump");
+    CSystemFunction<decltype(GetFileVersionInfoSizeW)> planted;
     SetLastError(0);
-    EXPECT_EQ(planted.Get(), nullptr);
+    EXPECT_EQ(planted.Get(L"fakedbghelp.dll", "MiniDumpWriteDump"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 
-    CSystemFunction<decltype(GetFileVersionInfoSizeW)> missing(L"version.dll", "NoSuchFunction");
+    CSystemFunction<decltype(GetFileVersionInfoSizeW)> missing;
     SetLastError(0);
-    EXPECT_EQ(missing.Get(), nullptr);
+    EXPECT_EQ(missing.Get(L"version.dll", "NoSuchFunction"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
 }
