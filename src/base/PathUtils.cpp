@@ -104,8 +104,8 @@ bool GetSystemPath(const wchar_t* name, CString& out) {
 }
 
 bool ResolveExecutablePath(const wchar_t* text, wchar_t* out, UINT capacity) {
-    return !wcspbrk(text, L":\\") ? GetSystemPath(text, out, capacity)
-                                  : ExpandFullPath(text, out, capacity);
+    return !wcschr(text, L':') && !wcschr(text, L'\\') ? GetSystemPath(text, out, capacity)
+                                                       : ExpandFullPath(text, out, capacity);
 }
 
 bool ResolveExecutablePath(const wchar_t* text, CString& out) {
@@ -176,7 +176,7 @@ bool AppendPath(wchar_t* path, UINT capacity, const wchar_t* name) {
         memcpy(joined, path, kept * sizeof(wchar_t));
         if (separator)
             joined[kept++] = L'\\';
-        wcscpy(joined + kept, name);
+        memcpy(joined + kept, name, (wcslen(name) + 1) * sizeof(wchar_t));
         // Resolves "." and ".." segments; the joined path is full, so the current directory
         // plays no part.
         written = GetFullPathNameW(joined, limit, path, nullptr);

@@ -5,9 +5,8 @@
 
 #include <windows.h>
 
-// Loads a DLL, and the DLLs it needs, from the system directory; null with the last error set.
-HMODULE LoadSystemDirectoryLibrary(const wchar_t* name);
-// An export of such a DLL; null with the last error set.
+// An export of a DLL loaded, with the DLLs it needs, from the system directory; null with the
+// last error set.
 FARPROC BindSystemFunction(const wchar_t* library, const char* name);
 
 // One function, typed from the system header's own declaration and held in a zero-initialised
