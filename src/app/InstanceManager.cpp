@@ -1,11 +1,12 @@
 #include "app/InstanceManager.h"
 
-#include <shellapi.h>
-#include <shlwapi.h>
+#include <stdlib.h>
+#include <wchar.h>
 
 #include "app/InstanceNotify.h"
 #include "base/Error.h"
 #include "base/Handle.h"
+#include "base/PathUtils.h"
 
 namespace {
 using ChangeWindowMessageFilterProc = BOOL(WINAPI*)(UINT, DWORD);
@@ -28,11 +29,10 @@ bool FormatInstanceMutexName(bool global, DWORD id, CString& name) {
 }
 
 bool IsElevatedRestart() {
-    int count = 0;
-    CLocalMemory<LPWSTR> args(CommandLineToArgvW(GetCommandLineW(), &count));
-    // Ordinal: a linguistic comparison ignores some characters (a soft hyphen, say).
-    return args && count == 2 &&
-           CompareStringOrdinal(args.Get()[1], -1, L"runas", -1, FALSE) == CSTR_EQUAL;
+    // The C runtime has already split the command line by the system's rules (those of
+    // CommandLineToArgvW, which would load the shell at every start); compared code unit by code
+    // unit.
+    return __argc == 2 && wcscmp(__wargv[1], L"runas") == 0;
 }
 
 bool SetMessageFilter(UINT message, bool allow) {
@@ -51,7 +51,7 @@ bool SetMessageFilter(UINT message, bool allow) {
 CInstanceManager::CInstanceManager(bool global) : m_global(global), m_instanceId(0) {
     wchar_t path[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    m_instanceId = ComputeInstanceId(PathFindFileNameW(path));
+    m_instanceId = ComputeInstanceId(FindFileName(path));
     // An elevated instance must still hear the notices of an unelevated one.
     SetMessageFilter(g_instanceNotifyMessage, true);
 }

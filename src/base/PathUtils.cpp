@@ -1,9 +1,29 @@
 #include "base/PathUtils.h"
 
 #include <shellapi.h>
-#include <shlwapi.h>
+#include <string.h>
+#include <wchar.h>
+
+#include "base/SystemFunction.h"
 
 namespace {
+// The shell is loaded only when something is opened.
+constinit CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx;
+
+// The shell's path rules, on the backslash and drive colon alone.
+bool IsUncPath(const wchar_t* path) {
+    return path[0] == L'\\' && path[1] == L'\\';
+}
+
+bool NamesDrive(const wchar_t* path) {
+    wchar_t letter = static_cast<wchar_t>(path[0] | 0x20);
+    return letter >= L'a' && letter <= L'z' && path[1] == L':';
+}
+
+bool IsRelativePath(const wchar_t* path) {
+    return path[0] != L'\\' && !(path[0] && path[1] == L':');
+}
+
 // Growable-string forms work through a buffer of one character more than MAX_PATH.
 constexpr UINT kGrowableCapacity = MAX_PATH + 1;
 
@@ -35,7 +55,7 @@ bool JoinToDirectory(wchar_t* out, UINT capacity, const wchar_t* name, DWORD too
         SetLastError(tooLong);
         return false;
     }
-    return PathAppendW(out, name) != FALSE;
+    return AppendPath(out, capacity, name);
 }
 } // namespace
 
@@ -49,7 +69,7 @@ bool ExpandFullPath(const wchar_t* source, wchar_t* out, UINT capacity) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
-    if (PathIsUNCW(expanded) || PathGetDriveNumberW(expanded) != -1) {
+    if (IsUncPath(expanded) || NamesDrive(expanded)) {
         if (static_cast<UINT>(lstrlenW(expanded)) >= capacity) {
             SetLastError(ERROR_INSUFFICIENT_BUFFER);
             return false;
@@ -69,7 +89,7 @@ bool ExpandFullPath(const wchar_t* source, CString& out) {
 }
 
 bool GetSystemPath(const wchar_t* name, wchar_t* out, UINT capacity) {
-    if (!PathIsRelativeW(name)) {
+    if (!IsRelativePath(name)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -84,8 +104,8 @@ bool GetSystemPath(const wchar_t* name, CString& out) {
 }
 
 bool ResolveExecutablePath(const wchar_t* text, wchar_t* out, UINT capacity) {
-    return PathIsFileSpecW(text) ? GetSystemPath(text, out, capacity)
-                                 : ExpandFullPath(text, out, capacity);
+    return !wcschr(text, L':') && !wcschr(text, L'\\') ? GetSystemPath(text, out, capacity)
+                                                       : ExpandFullPath(text, out, capacity);
 }
 
 bool ResolveExecutablePath(const wchar_t* text, CString& out) {
@@ -106,13 +126,14 @@ bool GetModuleFullPath(HMODULE module, wchar_t* out, UINT capacity) {
 }
 
 bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity) {
-    if (!PathIsRelativeW(name)) {
+    if (!IsRelativePath(name)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    if (!GetModuleFullPath(nullptr, out, capacity) || !PathRemoveFileSpecW(out))
+    if (!GetModuleFullPath(nullptr, out, capacity))
         return false;
-    return PathAppendW(out, name) != FALSE;
+    *const_cast<wchar_t*>(FindFileName(out)) = 0;
+    return AppendPath(out, capacity, name);
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
@@ -127,6 +148,11 @@ bool IsExistingFile(const wchar_t* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool ShellExecuteSystem(SHELLEXECUTEINFOW& info) {
+    auto* shellExecuteEx = g_shellExecuteEx.Get(L"shell32.dll", "ShellExecuteExW");
+    return shellExecuteEx && shellExecuteEx(&info) != FALSE;
+}
+
 bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
@@ -136,9 +162,43 @@ bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int s
     info.lpFile = file;
     info.lpParameters = parameters;
     info.nShow = show;
-    return ShellExecuteExW(&info) != FALSE;
+    return ShellExecuteSystem(info);
 }
 
 bool ShellOpen(const wchar_t* file, const wchar_t* parameters) {
     return ShellOpen(GetActiveWindow(), file, parameters, SW_SHOWNORMAL);
+}
+
+bool AppendPath(wchar_t* path, UINT capacity, const wchar_t* name) {
+    while (*name == L'\\')
+        ++name;
+    UINT limit = capacity < MAX_PATH ? capacity : MAX_PATH;
+    size_t kept = wcslen(path);
+    bool separator = kept && *name && path[kept - 1] != L'\\';
+    wchar_t joined[MAX_PATH];
+    DWORD written = 0;
+    if (kept + separator + wcslen(name) < limit) {
+        memcpy(joined, path, kept * sizeof(wchar_t));
+        if (separator)
+            joined[kept++] = L'\\';
+        memcpy(joined + kept, name, (wcslen(name) + 1) * sizeof(wchar_t));
+        // Resolves "." and ".." segments; the joined path is full, so the current directory
+        // plays no part.
+        written = GetFullPathNameW(joined, limit, path, nullptr);
+        if (written && written < limit)
+            return true;
+    }
+    path[0] = 0;
+    if (written != 0 || kept + separator + wcslen(name) >= limit)
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+}
+
+const wchar_t* FindFileName(const wchar_t* path) {
+    const wchar_t* name = path;
+    for (const wchar_t* c = path; *c; ++c) {
+        if ((*c == L'\\' || *c == L':') && c[1])
+            name = c + 1;
+    }
+    return name;
 }

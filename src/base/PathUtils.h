@@ -1,9 +1,11 @@
 // Turning names of executables, libraries and folders into full paths, and handing files to the
-// shell. Buffers are the caller's, with their capacity in characters (terminator included).
-// Failures return false (or null) with the thread's last error as the failing call left it.
+// shell (which is loaded only then). Buffers are the caller's, with their capacity in characters
+// (terminator included). Failures return false (or null) with the thread's last error as the
+// failing call left it.
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "base/String.h"
 
@@ -28,6 +30,14 @@ bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity);
 HMODULE LoadSystemLibrary(const wchar_t* name);
 // True when the path names an existing file; a folder is not one.
 bool IsExistingFile(const wchar_t* path);
+// Joins a relative name below the full folder path in path, resolving "." and ".." segments; a
+// leading backslash of name is dropped. A result of MAX_PATH or more characters (or past the
+// capacity) fails with ERROR_FILENAME_EXCED_RANGE and leaves the empty text.
+bool AppendPath(wchar_t* path, UINT capacity, const wchar_t* name);
+// The part after the last backslash or drive colon (a trailing backslash does not count).
+const wchar_t* FindFileName(const wchar_t* path);
+// ShellExecuteExW, with the shell loaded from the system directory on first use.
+bool ShellExecuteSystem(SHELLEXECUTEINFOW& info);
 // Opens a file, program or folder with the shell's "open" verb.
 bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show);
 // The same, owned by the active window and shown normally.

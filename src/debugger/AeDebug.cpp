@@ -1,6 +1,5 @@
 #include "debugger/AeDebug.h"
 
-#include <shlwapi.h>
 #include <wchar.h>
 
 #include "base/Error.h"
@@ -113,11 +112,11 @@ CString BuildDebuggerCommandLine(const CDebuggerEntry& entry) {
     CString commandLine;
     if (path.IsEmpty())
         return commandLine;
-    if (path.GetLength() < MAX_PATH) {
-        wchar_t quoted[MAX_PATH];
-        lstrcpynW(quoted, path, MAX_PATH);
-        PathQuoteSpacesW(quoted); // leaves a path whose quoted form would not fit as it is
-        commandLine = quoted;
+    // Quoted when it holds a space, unless the quoted form would not fit MAX_PATH.
+    if (wcschr(path, L' ') && path.GetLength() + 3 < MAX_PATH) {
+        commandLine = L"\"";
+        commandLine += path;
+        commandLine += L"\"";
     } else {
         commandLine = path;
     }

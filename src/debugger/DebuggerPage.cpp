@@ -3,12 +3,18 @@
 #include <commdlg.h>
 
 #include "base/PathUtils.h"
+#include "base/SystemFunction.h"
 #include "debugger/AeDebug.h"
 #include "debugger/SavedRegistration.h"
 #include "framework/MessageBoxes.h"
 #include "framework/WinApp.h"
 #include "privileges/Elevation.h"
 #include "resources/resource.h"
+
+namespace {
+// The file dialogs are loaded when Browse... is pressed.
+constinit CSystemFunction<decltype(GetOpenFileNameW)> g_getOpenFileName;
+} // namespace
 
 CDebuggerPage::CDebuggerPage() : CPropertyPage(IDD_DEBUGGER) {}
 
@@ -167,7 +173,12 @@ void CDebuggerPage::OnBrowse() {
     ofn.lpstrInitialDir = systemDir[0] ? systemDir : nullptr;
     ofn.lpstrDefExt = L"exe";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
-    if (GetOpenFileNameW(&ofn))
+    auto* getOpenFileName = g_getOpenFileName.Get(L"comdlg32.dll", "GetOpenFileNameW");
+    if (!getOpenFileName) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return;
+    }
+    if (getOpenFileName(&ofn))
         m_pathEdit.SetWindowText(file);
 }
 

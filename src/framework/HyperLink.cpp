@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <shlwapi.h>
 #include <string.h>
 
 #include "base/PathUtils.h"
@@ -101,8 +100,14 @@ void CHyperLink::SetUrl(const wchar_t* url, const wchar_t* tipText) {
 bool CHyperLink::OpenLink() {
     if (m_url.IsEmpty())
         return false;
-    HINSTANCE result = ShellExecuteW(nullptr, L"open", m_url, nullptr, nullptr, SW_SHOW);
-    if (reinterpret_cast<INT_PTR>(result) > 32)
+    // What ShellExecuteW does, through the shell loaded on first use.
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = m_url;
+    info.nShow = SW_SHOW;
+    if (ShellExecuteSystem(info))
         RepaintArea();
     else
         MessageBeep(MB_ICONEXCLAMATION);

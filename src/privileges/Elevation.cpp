@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "base/Handle.h"
+#include "base/PathUtils.h"
 #include "framework/MessageBoxes.h"
 
 bool IsElevated() {
@@ -94,5 +95,5 @@ bool RelaunchElevated() {
     info.lpFile = path;
     info.lpParameters = L"runas";
     info.nShow = SW_SHOWNORMAL;
-    return ShellExecuteExW(&info) != FALSE;
+    return ShellExecuteSystem(info);
 }

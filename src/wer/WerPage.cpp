@@ -1,11 +1,16 @@
 #include "wer/WerPage.h"
 
 #include <shlobj.h>
-#include <shlwapi.h>
 
 #include "base/PathUtils.h"
+#include "base/SystemFunction.h"
 #include "resources/resource.h"
 #include "wer/ErrorReporting.h"
+
+namespace {
+// The shell is loaded when the report folder is opened.
+constinit CSystemFunction<decltype(SHGetFolderPathW)> g_getFolderPath;
+} // namespace
 
 CWerPage::CWerPage() : CPropertyPage(IDD_WER) {}
 
@@ -45,10 +50,12 @@ void CWerPage::OnQueueingClicked() {
 
 void CWerPage::OnOpenReportFolder() {
     wchar_t path[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(m_hwnd, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+    auto* getFolderPath = g_getFolderPath.Get(L"shell32.dll", "SHGetFolderPathW");
+    if (!getFolderPath ||
+        FAILED(getFolderPath(m_hwnd, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
         return;
     // A path that would not fit is not opened in a cut-off form.
-    if (!PathAppendW(path, L"Microsoft\\Windows\\WER\\ReportQueue"))
+    if (!AppendPath(path, MAX_PATH, L"Microsoft\\Windows\\WER\\ReportQueue"))
         return;
     ShellOpen(path);
 }

@@ -60,6 +60,7 @@ TEST(AboutPageHosted, EnlargedCaptionAndALinkWithItsTooltip) {
     EXPECT_EQ(ToolText(link), L"Tamsel's Home Page");
 }
 
+// The version library is loaded for this page, from the system directory.
 TEST(AboutPage, ShowsTheVersionAndCopyrightOfTheProgramsOwnResource) {
     std::wstring exe = MakeTempDir(L"corvane about") + L"\\corvane.exe";
     ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), exe.c_str(), FALSE));
@@ -67,9 +68,19 @@ TEST(AboutPage, ShowsTheVersionAndCopyrightOfTheProgramsOwnResource) {
     ASSERT_TRUE(WriteVersionResource(exe, &version));
     CorvaneApp app;
     ASSERT_TRUE(app.Start(L"", nullptr, exe));
+    // Idle on the first page, the program has none of the DLLs that only some actions need. The
+    // version library is checked only where the system does not bring it into every process
+    // (Wine's advapi32 imports it): this test program itself does not import it.
+    app.Settle();
+    for (const wchar_t* dll : {L"comdlg32.dll", L"shell32.dll", L"shlwapi.dll", L"version.dll"}) {
+        if (lstrcmpW(dll, L"version.dll") != 0 || !GetModuleHandleW(dll)) {
+            EXPECT_EQ(app.process().LoadedModule(dll), L"") << ToUtf8(dll);
+        }
+    }
     // The last page.
     EXPECT_EQ(WindowText(app.SelectPage(app.TabCount() - 1)), L"About");
     EXPECT_EQ(app.ControlText(IDC_ABOUT_VERSION), L"Version 10.20 (Build 3000.45) [BETA], 64-bit.");
+    EXPECT_EQ(app.process().LoadedModule(L"version.dll"), SystemModule(L"version.dll"));
     EXPECT_EQ(app.ControlText(IDC_ABOUT_COPYRIGHT), L"Copyright (C) 2026 Us");
     app.PressCancel();
     EXPECT_TRUE(app.WaitExit());

@@ -58,7 +58,8 @@ TEST(SingleInstance, LaterStartsActivateTheFirstUntilRunasTakesOver) {
     }
 
     CorvaneApp elevated;
-    ASSERT_TRUE(elevated.Start(L"runas"));
+    // Split as the system splits: quotes group, blanks around do not count.
+    ASSERT_TRUE(elevated.Start(L"\t\"run\"as "));
     EXPECT_TRUE(first.WaitExit(15000)) << "the first instance was not closed";
     EXPECT_NE(elevated.Sheet(), nullptr);
     EXPECT_TRUE(decoy.process().IsRunning());

@@ -289,6 +289,8 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
     EXPECT_EQ(Field(text, "pid_ok") + Field(text, "event_ok"), "11") << text;
     EXPECT_NE(Field(text, "cmdline").find(ToUtf8(recorder.path)), std::string::npos) << text;
     EXPECT_FALSE(app.HasMessageBox());
+    // The shell, loaded for the start (not before: the About page's test), from the system.
+    EXPECT_EQ(app.process().LoadedModule(L"shell32.dll"), SystemModule(L"shell32.dll"));
 
     Choose(app, 3);
     struct {
@@ -324,6 +326,7 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
     wchar_t type[64] = L"";
     SendMessageW(GetDlgItem(dialog, cmb1), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));
     EXPECT_STREQ(type, L"Executable Files (*.exe)");
+    EXPECT_EQ(app.process().LoadedModule(L"comdlg32.dll"), SystemModule(L"comdlg32.dll"));
     HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
     SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(recorder.path.c_str()));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);

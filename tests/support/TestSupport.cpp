@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <fstream>
 
@@ -18,6 +19,12 @@ std::wstring BinPath(const std::wstring& name) {
 std::wstring SystemDir() {
     wchar_t path[MAX_PATH];
     GetSystemDirectoryW(path, MAX_PATH);
+    return path;
+}
+
+std::wstring SystemModule(const std::wstring& name) {
+    std::wstring path = SystemDir() + L"\\" + name;
+    CharLowerW(path.data());
     return path;
 }
 
@@ -185,6 +192,22 @@ bool Process::Start(const std::wstring& exe, const std::wstring& arguments, HAND
                     : CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                      nullptr, dir, &startup, &m_info);
     return ok != FALSE;
+}
+
+std::wstring Process::LoadedModule(const std::wstring& name) const {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, Id());
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return L"?"; // never taken for "not loaded"
+    std::wstring found;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Module32FirstW(snapshot, &entry); more && found.empty();
+         more = Module32NextW(snapshot, &entry)) {
+        if (lstrcmpiW(entry.szModule, name.c_str()) == 0)
+            found = CharLowerW(entry.szExePath);
+    }
+    CloseHandle(snapshot);
+    return found;
 }
 
 bool Process::IsRunning() const {

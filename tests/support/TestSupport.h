@@ -18,6 +18,8 @@ std::wstring MakeTempDir(const std::wstring& prefix = L"corvane test");
 bool FileExists(const std::wstring& path);
 std::string ReadFileUtf8(const std::wstring& path);
 std::wstring SystemDir();
+// A DLL's path in the system directory, in lower case as Process::LoadedModule answers.
+std::wstring SystemModule(const std::wstring& name);
 std::string ToUtf8(const std::wstring& text);
 
 // Polls until the condition holds or the time runs out; true when it held.
@@ -75,6 +77,9 @@ public:
                const std::wstring& currentDir = L"");
     DWORD Id() const { return m_info.dwProcessId; }
     HANDLE Handle() const { return m_info.hProcess; }
+    // The full path in lower case of the DLL of that name loaded in the process; empty when the
+    // process has not loaded it.
+    std::wstring LoadedModule(const std::wstring& name) const;
     bool IsRunning() const;
     bool WaitExit(DWORD timeoutMs = 10000) const;
     void Kill();
