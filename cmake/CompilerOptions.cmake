@@ -12,7 +12,7 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     target_compile_options(corvane_options INTERFACE
         -Wall -Wextra -Werror
         $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -fno-threadsafe-statics>
-        -Os -ffunction-sections -fdata-sections)
+        -Oz -ffunction-sections -fdata-sections)
     target_link_options(corvane_options INTERFACE -static -Wl,--gc-sections -s)
 elseif(MSVC)
     target_compile_options(corvane_options INTERFACE /W4 /WX /O1 /GR- /EHs-c-)
