@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,9 +32,17 @@ struct RegValue {
     std::vector<BYTE> data;
     bool operator==(const RegValue&) const = default;
 };
+// A text as stored, with its terminator; a DWORD.
+RegValue Text(const std::wstring& text, DWORD type = REG_SZ);
+RegValue Dword(DWORD value);
 std::optional<RegValue> ReadValue(HKEY root, const std::wstring& key, const std::wstring& name);
+// Every value of a key by name; nothing when the key is missing.
+using KeyValues = std::map<std::wstring, RegValue>;
+std::optional<KeyValues> ReadKey(HKEY root, const std::wstring& key);
 bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
                 const void* data, DWORD bytes);
+bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name,
+                const RegValue& value);
 bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name,
                  const std::wstring& text, DWORD type = REG_SZ);
 bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
@@ -60,7 +69,21 @@ private:
     bool m_existed = false;
 };
 
-extern const wchar_t kAeDebugKey[];
+// The key is created if missing; everybody may read it and nobody write it until the object goes.
+class ReadOnlyKey {
+public:
+    ReadOnlyKey(HKEY root, const std::wstring& key);
+    ~ReadOnlyKey();
+    ReadOnlyKey(const ReadOnlyKey&) = delete;
+    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+
+private:
+    HKEY m_key = nullptr;
+    std::vector<BYTE> m_saved;
+};
+
+// The debugger registration as 64-bit and as 32-bit programs see it.
+extern const wchar_t kAeDebugKey[], kAeDebug32Key[];
 
 // A child process; killed when the object goes if it still runs.
 class Process {
