@@ -27,38 +27,24 @@ struct Result {
 
 // Runs corvanectl.exe with its output in files, as a script's redirection would take it.
 Result Ctl(const std::wstring& arguments, HANDLE token = nullptr) {
-    Result result;
-    std::wstring dir = MakeTempDir(L"corvanectl");
-    std::wstring outPath = dir + L"\\out.txt", errPath = dir + L"\\err.txt";
+    const std::wstring dir = MakeTempDir(L"corvanectl"),
+                       paths[] = {dir + L"\\out.txt", dir + L"\\err.txt"};
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, 0, nullptr);
-    HANDLE err = CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, 0, nullptr);
-    std::wstring exe = BinPath(L"corvanectl.exe");
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION info{};
-    BOOL started = token ? CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr,
-                                                nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)
-                         : CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                          0, nullptr, nullptr, &startup, &info);
-    CloseHandle(out);
-    CloseHandle(err);
-    if (started) {
-        if (WaitForSingleObject(info.hProcess, 90000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(info.hProcess, &result.code);
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
-    }
-    result.out = ReadFileUtf8(outPath);
-    result.err = ReadFileUtf8(errPath);
-    DeleteFileW(outPath.c_str());
-    DeleteFileW(errPath.c_str());
+    HANDLE files[2];
+    for (int i : {0, 1})
+        files[i] = CreateFileW(paths[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                               CREATE_ALWAYS, 0, nullptr);
+    Result result;
+    Process ctl;
+    bool started = ctl.Start(BinPath(L"corvanectl.exe"), arguments, token, L"", files);
+    for (HANDLE file : files)
+        CloseHandle(file);
+    if (started && ctl.WaitExit(90000))
+        GetExitCodeProcess(ctl.Handle(), &result.code);
+    result.out = ReadFileUtf8(paths[0]);
+    result.err = ReadFileUtf8(paths[1]);
+    for (const auto& path : paths)
+        DeleteFileW(path.c_str());
     RemoveDirectoryW(dir.c_str());
     return result;
 }
@@ -328,8 +314,7 @@ TEST_F(Corvanectl, ErrorReportingSwitchesAsThePageSetsThem) {
     ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, consentKey));
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, consentKey, L"DefaultConsent", 1));
     auto dword = [&](const std::wstring& key, const wchar_t* name) {
-        auto value = ReadValue(HKEY_CURRENT_USER, key, name);
-        return value && value->type == REG_DWORD ? value->data[0] : -1;
+        return static_cast<int>(ReadDword(HKEY_CURRENT_USER, key, name).value_or(-1));
     };
     // Arguments, then Disabled, ForceQueue and DefaultConsent afterwards.
     const std::tuple<const wchar_t*, int, int, int, const char*> cases[] = {

@@ -2,9 +2,6 @@
 
 #include <commctrl.h>
 
-#include <stddef.h>
-#include <string.h>
-
 namespace testing_support {
 
 std::wstring WindowText(HWND hwnd) {
@@ -115,51 +112,34 @@ bool CorvaneApp::WaitForSheet(DWORD timeoutMs) {
     return WaitUntil([&] { return Sheet() != nullptr && IsWindowVisible(Sheet()); }, timeoutMs);
 }
 
-std::wstring CorvaneApp::SendWithRemoteText(HWND target, UINT message, WPARAM wParam,
-                                            const void* record, size_t size, size_t textOffset) {
-    // Pointers in a message only mean something in the program's own memory.
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 m_process.Id());
-    if (!process)
-        return L"";
-    auto* remote = static_cast<BYTE*>(
-        VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    std::wstring result;
-    if (remote) {
-        std::vector<BYTE> copy(static_cast<const BYTE*>(record),
-                               static_cast<const BYTE*>(record) + size);
-        BYTE* text = remote + 1024;
-        memcpy(copy.data() + textOffset, &text, sizeof(text));
-        WriteProcessMemory(process, remote, copy.data(), size, nullptr);
-        wchar_t empty = 0;
-        WriteProcessMemory(process, text, &empty, sizeof(empty), nullptr);
-        SendMessageW(target, message, wParam, reinterpret_cast<LPARAM>(remote));
-        wchar_t buffer[1024] = L"";
-        ReadProcessMemory(process, text, buffer, sizeof(buffer) - sizeof(wchar_t), nullptr);
-        result = buffer;
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    CloseHandle(process);
-    return result;
-}
-
 std::wstring CorvaneApp::ToolTipText(int id) {
-    HWND page = CurrentPage(), control = Control(id);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.hwnd = page;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    HWND tip = nullptr;
-    while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr))) {
+    tool.hwnd = CurrentPage();
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+    // The record and its text buffer must lie in the program's memory, for its tooltip to fill.
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                 m_process.Id());
+    auto* remote = static_cast<BYTE*>(
+        process ? VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                : nullptr);
+    wchar_t text[1024] = L"";
+    tool.lpszText = reinterpret_cast<wchar_t*>(remote + 1024);
+    for (HWND tip = nullptr;
+         remote && !text[0] && (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr));) {
         DWORD owner = 0;
         if (!GetWindowThreadProcessId(tip, &owner) || owner != m_process.Id())
             continue;
-        std::wstring text = SendWithRemoteText(tip, TTM_GETTEXTW, 1024, &tool, sizeof(tool),
-                                               offsetof(TTTOOLINFOW, lpszText));
-        if (!text.empty())
-            return text;
+        WriteProcessMemory(process, remote, &tool, sizeof(tool), nullptr);
+        WriteProcessMemory(process, tool.lpszText, text, sizeof(wchar_t), nullptr);
+        SendMessageW(tip, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, tool.lpszText, text, sizeof(text) - sizeof(wchar_t), nullptr);
     }
-    return L"";
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process)
+        CloseHandle(process);
+    return text;
 }
 
 bool CorvaneApp::IsApplyEnabled() {

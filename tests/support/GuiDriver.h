@@ -84,10 +84,6 @@ public:
     void Settle();
 
 private:
-    // Sends a message whose lParam points to a record with a text buffer: both are placed in
-    // the program's memory, the record's text pointer at textOffset. The text comes back.
-    std::wstring SendWithRemoteText(HWND target, UINT message, WPARAM wParam, const void* record,
-                                    size_t size, size_t textOffset);
     Process m_process;
     HWND m_sheet = nullptr;
 };

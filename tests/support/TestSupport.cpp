@@ -109,6 +109,13 @@ std::optional<KeyValues> ReadKey(HKEY root, const std::wstring& key) {
     return values;
 }
 
+std::optional<DWORD> ReadDword(HKEY root, const std::wstring& key, const std::wstring& name) {
+    auto value = ReadValue(root, key, name);
+    if (!value || value->type != REG_DWORD || value->data.size() != sizeof(DWORD))
+        return std::nullopt;
+    return *reinterpret_cast<const DWORD*>(value->data.data());
+}
+
 std::optional<std::wstring> ReadStringValue(HKEY root, const std::wstring& key,
                                             const std::wstring& name) {
     auto value = ReadValue(root, key, name);
@@ -233,16 +240,22 @@ Process::Process(Process&& other) noexcept : m_info(other.m_info) {
 }
 
 bool Process::Start(const std::wstring& exe, const std::wstring& arguments, HANDLE token,
-                    const std::wstring& currentDir) {
+                    const std::wstring& currentDir, const HANDLE* outputs) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    if (outputs) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = outputs[0];
+        startup.hStdError = outputs[1];
+    }
     const wchar_t* dir = currentDir.empty() ? nullptr : currentDir.c_str();
+    BOOL inherit = outputs != nullptr;
     BOOL ok = token ? CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr,
-                                           FALSE, 0, nullptr, dir, &startup, &m_info)
-                    : CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                           inherit, 0, nullptr, dir, &startup, &m_info)
+                    : CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, inherit, 0,
                                      nullptr, dir, &startup, &m_info);
     return ok != FALSE;
 }

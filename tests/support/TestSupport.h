@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,12 @@ struct RegValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
     bool operator==(const RegValue&) const = default;
+    friend void PrintTo(const RegValue& value, std::ostream* os) {
+        *os << "type " << value.type << ":" << std::hex;
+        for (BYTE b : value.data)
+            *os << " " << int(b);
+        *os << std::dec;
+    }
 };
 // A text as stored, with its terminator; a DWORD.
 RegValue Text(const std::wstring& text, DWORD type = REG_SZ);
@@ -50,6 +57,8 @@ bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name);
 bool KeyExists(HKEY root, const std::wstring& key);
 bool CreateKey(HKEY root, const std::wstring& key);
 bool DeleteKeyTree(HKEY root, const std::wstring& key);
+// A REG_DWORD value; nothing when missing or of another type.
+std::optional<DWORD> ReadDword(HKEY root, const std::wstring& key, const std::wstring& name);
 // The text of a REG_SZ/REG_EXPAND_SZ value without its terminator.
 std::optional<std::wstring> ReadStringValue(HKEY root, const std::wstring& key,
                                             const std::wstring& name);
@@ -95,9 +104,10 @@ public:
     Process(Process&& other) noexcept;
 
     // Starts exe with the given argument text (the program name is put in front). With a token
-    // the process runs with it (CreateProcessAsUserW).
+    // the process runs with it (CreateProcessAsUserW); with outputs, they are its standard output
+    // and error (inheritable handles).
     bool Start(const std::wstring& exe, const std::wstring& arguments = L"", HANDLE token = nullptr,
-               const std::wstring& currentDir = L"");
+               const std::wstring& currentDir = L"", const HANDLE* outputs = nullptr);
     DWORD Id() const { return m_info.dwProcessId; }
     HANDLE Handle() const { return m_info.hProcess; }
     // The full path in lower case of the DLL of that name loaded in the process; empty when the
