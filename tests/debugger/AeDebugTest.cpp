@@ -1,6 +1,6 @@
 // Reading and writing the registration against the real AeDebug key of the test prefix: how
-// stored command lines split, which "Auto" values count as on, the exact bytes written, and the
-// registry view that is read and written.
+// stored command lines split, which "Auto" values count as on, the exact bytes written. The
+// 32-bit view is seen through the page and corvanectl.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -113,23 +113,4 @@ TEST_F(AeDebug, WritesExactTextsAndTypes) {
     EXPECT_FALSE(ReadAeDebug(entry));
     EXPECT_FALSE(WriteAeDebug(entry));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebugKey));
-}
-
-TEST_F(AeDebug, TheViewSelectsTheRegistrationThatIsReadAndWritten) {
-    // The 32-bit view keeps its own key below Wow6432Node, apart from the native one.
-    const std::wstring key32 = kAeDebug32Key;
-    RegistryKeySnapshot snapshot32(HKEY_LOCAL_MACHINE, key32);
-    ASSERT_TRUE(Store(L"Debugger", Text(L"C:\\native.exe -n")));
-    ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, key32) &&
-                WriteString(HKEY_LOCAL_MACHINE, key32, L"Debugger", L"C:\\wow.exe -w"));
-    CDebuggerEntry native, wow;
-    ASSERT_TRUE(ReadAeDebug(native, 0) && ReadAeDebug(wow, KEY_WOW64_32KEY));
-    EXPECT_EQ(Str(native.GetPath()) + Str(native.GetParameters()), L"C:\\native.exe-n");
-    EXPECT_EQ(Str(wow.GetPath()) + Str(wow.GetParameters()), L"C:\\wow.exe-w");
-
-    CDebuggerEntry chosen(0, IDS_OTHER_DEBUGGER, L"C:\\new.exe", L"-x", true);
-    ASSERT_TRUE(WriteAeDebug(chosen, KEY_WOW64_32KEY));
-    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, key32, L"Debugger"), L"C:\\new.exe -x");
-    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, key32, L"Auto"), L"1");
-    EXPECT_EQ(Stored(L"Debugger"), Text(L"C:\\native.exe -n"));
 }
