@@ -17,14 +17,6 @@ using namespace testing_support;
 
 namespace {
 
-// The system's own text for an error, without its line break.
-std::wstring SystemText(DWORD error) {
-    wchar_t text[1024] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                   text, 1024, nullptr);
-    return std::wstring(text, wcscspn(text, L"\r\n"));
-}
-
 // Shows a box on a thread of its own, as the program's user interface thread would, and answers
 // it. Returns the box's icon and text as read (CorvaneApp::MessageBoxText).
 std::wstring RunBox(const std::function<void()>& show) {

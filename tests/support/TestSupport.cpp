@@ -60,6 +60,13 @@ std::string ToUtf8(const std::wstring& text) {
     return out;
 }
 
+std::wstring SystemText(DWORD error) {
+    wchar_t text[1024] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, 1024, nullptr);
+    return std::wstring(text, wcscspn(text, L"\r\n"));
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {

@@ -23,6 +23,8 @@ std::wstring SystemDir();
 // A DLL's path in the system directory, in lower case as Process::LoadedModule answers.
 std::wstring SystemModule(const std::wstring& name);
 std::string ToUtf8(const std::wstring& text);
+// The system's own text for an error, without its line break.
+std::wstring SystemText(DWORD error);
 
 // Polls until the condition holds or the time runs out; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
