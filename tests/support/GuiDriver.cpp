@@ -11,12 +11,6 @@ std::wstring WindowText(HWND hwnd) {
     return text;
 }
 
-std::wstring ClassName(HWND hwnd) {
-    wchar_t name[256] = L"";
-    GetClassNameW(hwnd, name, 256);
-    return name;
-}
-
 std::vector<HWND> DialogWindowsOf(DWORD pid) {
     struct Search {
         DWORD pid;
@@ -27,7 +21,8 @@ std::vector<HWND> DialogWindowsOf(DWORD pid) {
             auto* s = reinterpret_cast<Search*>(lParam);
             DWORD owner = 0;
             GetWindowThreadProcessId(hwnd, &owner);
-            if (owner == s->pid && ClassName(hwnd) == L"#32770")
+            wchar_t name[8] = L"";
+            if (owner == s->pid && GetClassNameW(hwnd, name, 8) && !lstrcmpW(name, L"#32770"))
                 s->found.push_back(hwnd);
             return TRUE;
         },
@@ -35,6 +30,9 @@ std::vector<HWND> DialogWindowsOf(DWORD pid) {
     return search.found;
 }
 
+namespace {
+// The icon a message box shows, read from the screen: MB_ICONERROR, MB_ICONWARNING,
+// MB_ICONINFORMATION, or 0 for none of them.
 UINT ShownIcon(HWND box) {
     HWND icon = nullptr;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
@@ -83,7 +81,6 @@ UINT ShownIcon(HWND box) {
     return found;
 }
 
-namespace {
 bool IsSheet(HWND hwnd) {
     return WindowText(hwnd) == L"Corvane" &&
            FindWindowExW(hwnd, nullptr, L"SysTabControl32", nullptr) != nullptr;
@@ -92,9 +89,8 @@ bool IsSheet(HWND hwnd) {
 
 bool CorvaneApp::Start(const std::wstring& arguments, HANDLE token, const std::wstring& exe) {
     m_sheet = nullptr;
-    if (!m_process.Start(exe.empty() ? BinPath(L"corvane.exe") : exe, arguments, token))
-        return false;
-    return WaitForSheet();
+    return m_process.Start(exe.empty() ? BinPath(L"corvane.exe") : exe, arguments, token) &&
+           WaitUntil([&] { return Sheet() != nullptr && IsWindowVisible(Sheet()); }, 15000);
 }
 
 HWND CorvaneApp::Sheet() {
@@ -106,10 +102,6 @@ HWND CorvaneApp::Sheet() {
             m_sheet = hwnd;
     }
     return m_sheet;
-}
-
-bool CorvaneApp::WaitForSheet(DWORD timeoutMs) {
-    return WaitUntil([&] { return Sheet() != nullptr && IsWindowVisible(Sheet()); }, timeoutMs);
 }
 
 std::wstring CorvaneApp::ToolTipText(int id) {
