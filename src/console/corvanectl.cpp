@@ -421,29 +421,33 @@ int Set(CArguments& args) {
     return invalid != kExitSuccess ? invalid : Replace(entry, views);
 }
 
+// A command whose only option is --view.
+bool TakeOnlyViews(CArguments& args, const wchar_t* command, ViewChoice& views, int& exitCode) {
+    while (!args.AtEnd()) {
+        const wchar_t* arg = args.Next();
+        if (!Is(arg, L"--view")) {
+            exitCode = FailUsage(L"%s does not know \"%s\".", command, arg);
+            return false;
+        }
+        if (!TakeView(args, views, exitCode))
+            return false;
+    }
+    return true;
+}
+
 int Off(CArguments& args) {
     ViewChoice views;
     int exitCode = kExitUsage;
-    while (!args.AtEnd()) {
-        const wchar_t* arg = args.Next();
-        if (!Is(arg, L"--view"))
-            return FailUsage(L"off does not know \"%s\".", arg);
-        if (!TakeView(args, views, exitCode))
-            return exitCode;
-    }
+    if (!TakeOnlyViews(args, L"off", views, exitCode))
+        return exitCode;
     return Replace(CDebuggerEntry(), views);
 }
 
 int Restore(CArguments& args) {
     ViewChoice views;
     int exitCode = kExitUsage;
-    while (!args.AtEnd()) {
-        const wchar_t* arg = args.Next();
-        if (!Is(arg, L"--view"))
-            return FailUsage(L"restore does not know \"%s\".", arg);
-        if (!TakeView(args, views, exitCode))
-            return exitCode;
-    }
+    if (!TakeOnlyViews(args, L"restore", views, exitCode))
+        return exitCode;
     // Without --view, the views that hold a saved registration; a view named on purpose must
     // hold one.
     ViewChoice chosen;
