@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "base/Array.h"
+#include "base/Error.h"
 #include "base/Handle.h"
 #include "base/PathUtils.h"
 #include "base/RegistryKey.h"
@@ -338,25 +339,24 @@ int Validate(const wchar_t* pathText, const CDebuggerEntry& entry) {
 int Replace(const CDebuggerEntry& entry, const ViewChoice& views) {
     if (!IsElevated())
         return RefuseWithoutElevation();
-    // Without --view, the views that have a registration key (a system may lack the 32-bit
-    // one); a view named on purpose must have it.
-    ViewChoice chosen = views;
-    if (!views.given) {
-        chosen.count = 0;
-        for (int i = 0; i < views.count; ++i) {
-            CRegistryKey key;
-            if (key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | views.sams[i]) ==
-                ERROR_SUCCESS)
-                chosen.sams[chosen.count++] = views.sams[i];
-            else
-                PrintOut(L"The %d-bit view has no AeDebug key; it was left alone.\n",
-                         BitsOf(views.sams[i]));
-        }
-        if (chosen.count == 0)
-            chosen = views; // fails below with the system's reason
+    // A system may lack the 32-bit view's key (the page makes it too); one made here goes again
+    // when the change fails.
+    bool made = false;
+    for (int i = 0; i < views.count; ++i) {
+        if (views.sams[i] != KEY_WOW64_32KEY)
+            continue;
+        CRegistryKey key;
+        if (!Win32Succeeded(
+                key.Create(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | KEY_WOW64_32KEY, made)))
+            return FailWithLastError(L"the debugger could not be set; nothing was changed");
     }
-    if (!ReplaceAeDebug(entry, chosen.sams, chosen.count))
+    if (!ReplaceAeDebug(entry, views.sams, views.count)) {
+        const DWORD error = GetLastError();
+        if (made)
+            CRegistryKey::DeleteKey(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_WOW64_32KEY);
+        SetLastError(error);
         return FailWithLastError(L"the debugger could not be set; nothing was changed");
+    }
     PrintOut(L"%s\n", LoadText(IDS_DEBUGGER_SET).GetString());
     return kExitSuccess;
 }
@@ -421,29 +421,33 @@ int Set(CArguments& args) {
     return invalid != kExitSuccess ? invalid : Replace(entry, views);
 }
 
+// A command whose only option is --view.
+bool TakeOnlyViews(CArguments& args, const wchar_t* command, ViewChoice& views, int& exitCode) {
+    while (!args.AtEnd()) {
+        const wchar_t* arg = args.Next();
+        if (!Is(arg, L"--view")) {
+            exitCode = FailUsage(L"%s does not know \"%s\".", command, arg);
+            return false;
+        }
+        if (!TakeView(args, views, exitCode))
+            return false;
+    }
+    return true;
+}
+
 int Off(CArguments& args) {
     ViewChoice views;
     int exitCode = kExitUsage;
-    while (!args.AtEnd()) {
-        const wchar_t* arg = args.Next();
-        if (!Is(arg, L"--view"))
-            return FailUsage(L"off does not know \"%s\".", arg);
-        if (!TakeView(args, views, exitCode))
-            return exitCode;
-    }
+    if (!TakeOnlyViews(args, L"off", views, exitCode))
+        return exitCode;
     return Replace(CDebuggerEntry(), views);
 }
 
 int Restore(CArguments& args) {
     ViewChoice views;
     int exitCode = kExitUsage;
-    while (!args.AtEnd()) {
-        const wchar_t* arg = args.Next();
-        if (!Is(arg, L"--view"))
-            return FailUsage(L"restore does not know \"%s\".", arg);
-        if (!TakeView(args, views, exitCode))
-            return exitCode;
-    }
+    if (!TakeOnlyViews(args, L"restore", views, exitCode))
+        return exitCode;
     // Without --view, the views that hold a saved registration; a view named on purpose must
     // hold one.
     ViewChoice chosen;

@@ -249,13 +249,7 @@ bool CDebuggerPage::OnApply() {
         const bool wow64Restored = m_wow64Check.GetCheck() != BST_CHECKED ||
                                    !HasSavedRegistration(KEY_WOW64_32KEY) ||
                                    RestoreAeDebug(KEY_WOW64_32KEY);
-        ShowWow64Registration();
-        if (wow64Restored) {
-            SetModified(false);
-            MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
-        } else {
-            MessageBoxResource(IDS_WOW64_WRITE_FAILED, MB_ICONEXCLAMATION);
-        }
+        ReportApplied(wow64Restored);
         return true;
     }
 
@@ -291,12 +285,16 @@ bool CDebuggerPage::OnApply() {
     const bool wow64Written =
         m_wow64Check.GetCheck() != BST_CHECKED ||
         (CreateAeDebugKey(KEY_WOW64_32KEY) && ReplaceAeDebug(entry, KEY_WOW64_32KEY));
+    ReportApplied(wow64Written);
+    return true;
+}
+
+void CDebuggerPage::ReportApplied(bool wow64Done) {
     ShowWow64Registration();
-    if (wow64Written) {
+    if (wow64Done) {
         SetModified(false);
         MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
     } else {
         MessageBoxResource(IDS_WOW64_WRITE_FAILED, MB_ICONEXCLAMATION);
     }
-    return true;
 }

@@ -31,6 +31,8 @@ private:
     // Shows what 32-bit programs use when it differs from the native registration; true when
     // the views agree or the 32-bit one names no debugger.
     bool ShowWow64Registration();
+    // After a change: the 32-bit line again, then success or the 32-bit view's failure.
+    void ReportApplied(bool wow64Done);
     // The tooltip's record of that line.
     TTTOOLINFOW LineTool(const wchar_t* text) const;
 

@@ -110,16 +110,12 @@ TEST_F(CrashDump, FailedDumpLeavesNoFileAndTheSystemGoesOn) {
     ASSERT_TRUE(CopyFileW(BinPath(L"crasher.exe").c_str(), exe.c_str(), FALSE));
     ASSERT_TRUE(
         CopyFileW(BinPath(L"fakedbghelp.dll").c_str(), (dir + L"\\DbgHelp.dll").c_str(), FALSE));
-    wchar_t reason[256] = L"";
-    ASSERT_NE(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             ERROR_DISK_FULL, 0, reason, 256, nullptr),
-              0u);
     CorvaneApp app;
     std::wstring text = Crash(app, exe, L"");
     EXPECT_EQ(text.rfind(kIntro + L"could not be created.", 0), 0u) << ToUtf8(text);
-    std::wstring trimmed = reason;
-    trimmed.erase(trimmed.find_last_not_of(L"\r\n ") + 1);
-    EXPECT_NE(text.find(trimmed), std::wstring::npos) << ToUtf8(text);
+    const std::wstring reason = SystemText(ERROR_DISK_FULL);
+    ASSERT_FALSE(reason.empty());
+    EXPECT_NE(text.find(reason), std::wstring::npos) << ToUtf8(text);
     WIN32_FIND_DATAW found;
     EXPECT_EQ(FindFirstFileW((dir + L"\\*.mdmp").c_str(), &found), INVALID_HANDLE_VALUE);
 

@@ -2,9 +2,6 @@
 
 #include <commctrl.h>
 
-#include <stddef.h>
-#include <string.h>
-
 namespace testing_support {
 
 std::wstring WindowText(HWND hwnd) {
@@ -12,12 +9,6 @@ std::wstring WindowText(HWND hwnd) {
     SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                         5000, nullptr);
     return text;
-}
-
-std::wstring ClassName(HWND hwnd) {
-    wchar_t name[256] = L"";
-    GetClassNameW(hwnd, name, 256);
-    return name;
 }
 
 std::vector<HWND> DialogWindowsOf(DWORD pid) {
@@ -30,7 +21,8 @@ std::vector<HWND> DialogWindowsOf(DWORD pid) {
             auto* s = reinterpret_cast<Search*>(lParam);
             DWORD owner = 0;
             GetWindowThreadProcessId(hwnd, &owner);
-            if (owner == s->pid && ClassName(hwnd) == L"#32770")
+            wchar_t name[8] = L"";
+            if (owner == s->pid && GetClassNameW(hwnd, name, 8) && !lstrcmpW(name, L"#32770"))
                 s->found.push_back(hwnd);
             return TRUE;
         },
@@ -38,6 +30,9 @@ std::vector<HWND> DialogWindowsOf(DWORD pid) {
     return search.found;
 }
 
+namespace {
+// The icon a message box shows, read from the screen: MB_ICONERROR, MB_ICONWARNING,
+// MB_ICONINFORMATION, or 0 for none of them.
 UINT ShownIcon(HWND box) {
     HWND icon = nullptr;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
@@ -86,7 +81,6 @@ UINT ShownIcon(HWND box) {
     return found;
 }
 
-namespace {
 bool IsSheet(HWND hwnd) {
     return WindowText(hwnd) == L"Corvane" &&
            FindWindowExW(hwnd, nullptr, L"SysTabControl32", nullptr) != nullptr;
@@ -95,9 +89,8 @@ bool IsSheet(HWND hwnd) {
 
 bool CorvaneApp::Start(const std::wstring& arguments, HANDLE token, const std::wstring& exe) {
     m_sheet = nullptr;
-    if (!m_process.Start(exe.empty() ? BinPath(L"corvane.exe") : exe, arguments, token))
-        return false;
-    return WaitForSheet();
+    return m_process.Start(exe.empty() ? BinPath(L"corvane.exe") : exe, arguments, token) &&
+           WaitUntil([&] { return Sheet() != nullptr && IsWindowVisible(Sheet()); }, 15000);
 }
 
 HWND CorvaneApp::Sheet() {
@@ -111,55 +104,34 @@ HWND CorvaneApp::Sheet() {
     return m_sheet;
 }
 
-bool CorvaneApp::WaitForSheet(DWORD timeoutMs) {
-    return WaitUntil([&] { return Sheet() != nullptr && IsWindowVisible(Sheet()); }, timeoutMs);
-}
-
-std::wstring CorvaneApp::SendWithRemoteText(HWND target, UINT message, WPARAM wParam,
-                                            const void* record, size_t size, size_t textOffset) {
-    // Pointers in a message only mean something in the program's own memory.
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 m_process.Id());
-    if (!process)
-        return L"";
-    auto* remote = static_cast<BYTE*>(
-        VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    std::wstring result;
-    if (remote) {
-        std::vector<BYTE> copy(static_cast<const BYTE*>(record),
-                               static_cast<const BYTE*>(record) + size);
-        BYTE* text = remote + 1024;
-        memcpy(copy.data() + textOffset, &text, sizeof(text));
-        WriteProcessMemory(process, remote, copy.data(), size, nullptr);
-        wchar_t empty = 0;
-        WriteProcessMemory(process, text, &empty, sizeof(empty), nullptr);
-        SendMessageW(target, message, wParam, reinterpret_cast<LPARAM>(remote));
-        wchar_t buffer[1024] = L"";
-        ReadProcessMemory(process, text, buffer, sizeof(buffer) - sizeof(wchar_t), nullptr);
-        result = buffer;
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    CloseHandle(process);
-    return result;
-}
-
 std::wstring CorvaneApp::ToolTipText(int id) {
-    HWND page = CurrentPage(), control = Control(id);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.hwnd = page;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    HWND tip = nullptr;
-    while ((tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr))) {
+    tool.hwnd = CurrentPage();
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+    // The record and its text buffer must lie in the program's memory, for its tooltip to fill.
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                 m_process.Id());
+    auto* remote = static_cast<BYTE*>(
+        process ? VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                : nullptr);
+    wchar_t text[1024] = L"";
+    tool.lpszText = reinterpret_cast<wchar_t*>(remote + 1024);
+    for (HWND tip = nullptr;
+         remote && !text[0] && (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr));) {
         DWORD owner = 0;
         if (!GetWindowThreadProcessId(tip, &owner) || owner != m_process.Id())
             continue;
-        std::wstring text = SendWithRemoteText(tip, TTM_GETTEXTW, 1024, &tool, sizeof(tool),
-                                               offsetof(TTTOOLINFOW, lpszText));
-        if (!text.empty())
-            return text;
+        WriteProcessMemory(process, remote, &tool, sizeof(tool), nullptr);
+        WriteProcessMemory(process, tool.lpszText, text, sizeof(wchar_t), nullptr);
+        SendMessageW(tip, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, tool.lpszText, text, sizeof(text) - sizeof(wchar_t), nullptr);
     }
-    return L"";
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process)
+        CloseHandle(process);
+    return text;
 }
 
 bool CorvaneApp::IsApplyEnabled() {

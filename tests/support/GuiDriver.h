@@ -15,12 +15,8 @@
 namespace testing_support {
 
 std::wstring WindowText(HWND hwnd);
-std::wstring ClassName(HWND hwnd);
 // Top-level windows of a process whose class is the dialog class (#32770).
 std::vector<HWND> DialogWindowsOf(DWORD pid);
-// The icon a message box shows, read from the screen: MB_ICONERROR, MB_ICONWARNING,
-// MB_ICONINFORMATION, or 0 for none of them.
-UINT ShownIcon(HWND box);
 
 // A running corvane.exe and its sheet.
 class CorvaneApp {
@@ -33,7 +29,6 @@ public:
 
     // The sheet: "#32770" captioned "Corvane" with a tab control; null when it has gone.
     HWND Sheet();
-    bool WaitForSheet(DWORD timeoutMs = 15000);
     int TabCount() {
         HWND tab = FindWindowExW(Sheet(), nullptr, L"SysTabControl32", nullptr);
         return static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
@@ -84,10 +79,6 @@ public:
     void Settle();
 
 private:
-    // Sends a message whose lParam points to a record with a text buffer: both are placed in
-    // the program's memory, the record's text pointer at textOffset. The text comes back.
-    std::wstring SendWithRemoteText(HWND target, UINT message, WPARAM wParam, const void* record,
-                                    size_t size, size_t textOffset);
     Process m_process;
     HWND m_sheet = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <sddl.h>
 #include <shlwapi.h>
 #include <tlhelp32.h>
 
@@ -7,7 +8,9 @@
 
 namespace testing_support {
 
-const wchar_t kAeDebugKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+const wchar_t kAeDebugKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug",
+              kAeDebug32Key[] =
+                  L"Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
 
 std::wstring BinPath(const std::wstring& name) {
     wchar_t path[MAX_PATH];
@@ -57,6 +60,13 @@ std::string ToUtf8(const std::wstring& text) {
     return out;
 }
 
+std::wstring SystemText(DWORD error) {
+    wchar_t text[1024] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, 1024, nullptr);
+    return std::wstring(text, wcscspn(text, L"\r\n"));
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
@@ -66,6 +76,16 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
             return false;
         Sleep(25);
     }
+}
+
+RegValue Text(const std::wstring& text, DWORD type) {
+    auto bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {type, {bytes, bytes + (text.size() + 1) * sizeof(wchar_t)}};
+}
+
+RegValue Dword(DWORD value) {
+    auto bytes = reinterpret_cast<const BYTE*>(&value);
+    return {REG_DWORD, {bytes, bytes + sizeof(value)}};
 }
 
 std::optional<RegValue> ReadValue(HKEY root, const std::wstring& key, const std::wstring& name) {
@@ -80,6 +100,27 @@ std::optional<RegValue> ReadValue(HKEY root, const std::wstring& key, const std:
         return std::nullopt;
     value.data.resize(bytes);
     return value;
+}
+
+std::optional<KeyValues> ReadKey(HKEY root, const std::wstring& key) {
+    HKEY handle;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return std::nullopt;
+    KeyValues values;
+    wchar_t name[256];
+    for (DWORD i = 0, length = 256;
+         !RegEnumValueW(handle, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+         ++i, length = 256)
+        values[name] = ReadValue(root, key, name).value_or(RegValue{});
+    RegCloseKey(handle);
+    return values;
+}
+
+std::optional<DWORD> ReadDword(HKEY root, const std::wstring& key, const std::wstring& name) {
+    auto value = ReadValue(root, key, name);
+    if (!value || value->type != REG_DWORD || value->data.size() != sizeof(DWORD))
+        return std::nullopt;
+    return *reinterpret_cast<const DWORD*>(value->data.data());
 }
 
 std::optional<std::wstring> ReadStringValue(HKEY root, const std::wstring& key,
@@ -99,6 +140,12 @@ bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DW
     return RegSetKeyValueW(root, key.c_str(), name.c_str(), type, data, bytes) == ERROR_SUCCESS;
 }
 
+bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name,
+                const RegValue& value) {
+    return WriteValue(root, key, name, value.type, value.data.data(),
+                      static_cast<DWORD>(value.data.size()));
+}
+
 bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name,
                  const std::wstring& text, DWORD type) {
     return WriteValue(root, key, name, type, text.c_str(),
@@ -115,11 +162,7 @@ bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name) {
 }
 
 bool KeyExists(HKEY root, const std::wstring& key) {
-    HKEY handle;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
+    return ReadKey(root, key).has_value();
 }
 
 bool CreateKey(HKEY root, const std::wstring& key) {
@@ -167,6 +210,30 @@ RegistryKeySnapshot::~RegistryKeySnapshot() {
     DeleteKeyTree(HKEY_CURRENT_USER, m_copy);
 }
 
+ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& key) {
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    DWORD size = 0;
+    // The owner may always change the access list.
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &m_key,
+                        nullptr) ||
+        !ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                              &readOnly, nullptr))
+        return;
+    RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    m_saved.resize(size);
+    if (RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_saved.data(), &size) ||
+        RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, readOnly))
+        m_saved.clear();
+    LocalFree(readOnly);
+}
+
+ReadOnlyKey::~ReadOnlyKey() {
+    if (!m_saved.empty())
+        RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_saved.data());
+    if (m_key)
+        RegCloseKey(m_key);
+}
+
 Process::~Process() {
     Kill();
     if (m_info.hProcess)
@@ -180,16 +247,22 @@ Process::Process(Process&& other) noexcept : m_info(other.m_info) {
 }
 
 bool Process::Start(const std::wstring& exe, const std::wstring& arguments, HANDLE token,
-                    const std::wstring& currentDir) {
+                    const std::wstring& currentDir, const HANDLE* outputs) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    if (outputs) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = outputs[0];
+        startup.hStdError = outputs[1];
+    }
     const wchar_t* dir = currentDir.empty() ? nullptr : currentDir.c_str();
+    BOOL inherit = outputs != nullptr;
     BOOL ok = token ? CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr,
-                                           FALSE, 0, nullptr, dir, &startup, &m_info)
-                    : CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                           inherit, 0, nullptr, dir, &startup, &m_info)
+                    : CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, inherit, 0,
                                      nullptr, dir, &startup, &m_info);
     return ok != FALSE;
 }

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,8 @@ std::wstring SystemDir();
 // A DLL's path in the system directory, in lower case as Process::LoadedModule answers.
 std::wstring SystemModule(const std::wstring& name);
 std::string ToUtf8(const std::wstring& text);
+// The system's own text for an error, without its line break.
+std::wstring SystemText(DWORD error);
 
 // Polls until the condition holds or the time runs out; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
@@ -30,10 +34,24 @@ struct RegValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
     bool operator==(const RegValue&) const = default;
+    friend void PrintTo(const RegValue& value, std::ostream* os) {
+        *os << "type " << value.type << ":" << std::hex;
+        for (BYTE b : value.data)
+            *os << " " << int(b);
+        *os << std::dec;
+    }
 };
+// A text as stored, with its terminator; a DWORD.
+RegValue Text(const std::wstring& text, DWORD type = REG_SZ);
+RegValue Dword(DWORD value);
 std::optional<RegValue> ReadValue(HKEY root, const std::wstring& key, const std::wstring& name);
+// Every value of a key by name; nothing when the key is missing.
+using KeyValues = std::map<std::wstring, RegValue>;
+std::optional<KeyValues> ReadKey(HKEY root, const std::wstring& key);
 bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type,
                 const void* data, DWORD bytes);
+bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name,
+                const RegValue& value);
 bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name,
                  const std::wstring& text, DWORD type = REG_SZ);
 bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
@@ -41,6 +59,8 @@ bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name);
 bool KeyExists(HKEY root, const std::wstring& key);
 bool CreateKey(HKEY root, const std::wstring& key);
 bool DeleteKeyTree(HKEY root, const std::wstring& key);
+// A REG_DWORD value; nothing when missing or of another type.
+std::optional<DWORD> ReadDword(HKEY root, const std::wstring& key, const std::wstring& name);
 // The text of a REG_SZ/REG_EXPAND_SZ value without its terminator.
 std::optional<std::wstring> ReadStringValue(HKEY root, const std::wstring& key,
                                             const std::wstring& name);
@@ -60,7 +80,21 @@ private:
     bool m_existed = false;
 };
 
-extern const wchar_t kAeDebugKey[];
+// The key is created if missing; everybody may read it and nobody write it until the object goes.
+class ReadOnlyKey {
+public:
+    ReadOnlyKey(HKEY root, const std::wstring& key);
+    ~ReadOnlyKey();
+    ReadOnlyKey(const ReadOnlyKey&) = delete;
+    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+
+private:
+    HKEY m_key = nullptr;
+    std::vector<BYTE> m_saved;
+};
+
+// The debugger registration as 64-bit and as 32-bit programs see it.
+extern const wchar_t kAeDebugKey[], kAeDebug32Key[];
 
 // A child process; killed when the object goes if it still runs.
 class Process {
@@ -72,9 +106,10 @@ public:
     Process(Process&& other) noexcept;
 
     // Starts exe with the given argument text (the program name is put in front). With a token
-    // the process runs with it (CreateProcessAsUserW).
+    // the process runs with it (CreateProcessAsUserW); with outputs, they are its standard output
+    // and error (inheritable handles).
     bool Start(const std::wstring& exe, const std::wstring& arguments = L"", HANDLE token = nullptr,
-               const std::wstring& currentDir = L"");
+               const std::wstring& currentDir = L"", const HANDLE* outputs = nullptr);
     DWORD Id() const { return m_info.dwProcessId; }
     HANDLE Handle() const { return m_info.hProcess; }
     // The full path in lower case of the DLL of that name loaded in the process; empty when the

@@ -18,12 +18,8 @@ const wchar_t kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reportin
 const wchar_t kConsentKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting\\Consent";
 const int kReportingBox = 1007, kQueueingBox = 1008, kReportFolderButton = 1009;
 
-// The value as a REG_DWORD; nothing when missing or of another type.
 std::optional<DWORD> Dword(const wchar_t* key, const wchar_t* name) {
-    auto value = ReadValue(HKEY_CURRENT_USER, key, name);
-    if (!value || value->type != REG_DWORD || value->data.size() != sizeof(DWORD))
-        return std::nullopt;
-    return *reinterpret_cast<const DWORD*>(value->data.data());
+    return ReadDword(HKEY_CURRENT_USER, key, name);
 }
 
 class WerPage : public ::testing::Test {
