@@ -21,7 +21,7 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
     if (control.m_hwnd)
         return;
     HWND hwnd = ::GetDlgItem(dx->m_page->m_hwnd, id);
-    if (hwnd && control.SubclassWindow(hwnd))
+    if (hwnd && control.Bind(hwnd))
         dx->m_page->RegisterControl(&control);
 }
 
@@ -104,6 +104,8 @@ INT_PTR CALLBACK CPropertyPage::DialogProc(HWND hwnd, UINT message, WPARAM wPara
         return FALSE;
     INT_PTR result = page->HandleMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
+        for (int i = 0; i < page->m_controls.GetCount(); ++i)
+            page->m_controls[i]->ReleaseAttached();
         page->m_controls.RemoveAll();
         page->m_hwnd = nullptr;
     }

@@ -65,6 +65,14 @@ public:
     bool SubclassWindow(HWND hwnd);
     // Takes the window without subclassing it; for wrappers that only need the handle.
     void Attach(HWND hwnd) { m_hwnd = hwnd; }
+    // Subclasses the window when the wrapper has rows of its own, else only takes the handle:
+    // under Wine every message through a subclass costs calls into the server.
+    bool Bind(HWND hwnd);
+    // Forgets a window that was only taken, once it is gone.
+    void ReleaseAttached() {
+        if (!m_subclassed)
+            m_hwnd = nullptr;
+    }
 
     // Runs the first row of the table that matches; false when none did or it passed the
     // message on.
@@ -101,8 +109,7 @@ private:
             (self->*Handler)();
     }
 
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR refData);
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool m_subclassed = false;
 };
 
