@@ -339,24 +339,8 @@ int Validate(const wchar_t* pathText, const CDebuggerEntry& entry) {
 int Replace(const CDebuggerEntry& entry, const ViewChoice& views) {
     if (!IsElevated())
         return RefuseWithoutElevation();
-    // A system may lack the 32-bit view's key (the page makes it too); one made here goes again
-    // when the change fails.
-    bool made = false;
-    for (int i = 0; i < views.count; ++i) {
-        if (views.sams[i] != KEY_WOW64_32KEY)
-            continue;
-        CRegistryKey key;
-        if (!Win32Succeeded(
-                key.Create(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | KEY_WOW64_32KEY, made)))
-            return FailWithLastError(L"the debugger could not be set; nothing was changed");
-    }
-    if (!ReplaceAeDebug(entry, views.sams, views.count)) {
-        const DWORD error = GetLastError();
-        if (made)
-            CRegistryKey::DeleteKey(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_WOW64_32KEY);
-        SetLastError(error);
+    if (!ReplaceAeDebug(entry, views.sams, views.count))
         return FailWithLastError(L"the debugger could not be set; nothing was changed");
-    }
     PrintOut(L"%s\n", LoadText(IDS_DEBUGGER_SET).GetString());
     return kExitSuccess;
 }

@@ -92,11 +92,6 @@ bool ReadRegistration(const wchar_t* subKey, CDebuggerEntry& entry, REGSAM view)
     return true;
 }
 
-bool CreateAeDebugKey(REGSAM view) {
-    CRegistryKey key;
-    return Win32Succeeded(key.Create(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | view));
-}
-
 bool WriteAeDebug(const CDebuggerEntry& entry, REGSAM view) {
     CRegistryKey key;
     CString autoText;

@@ -27,8 +27,6 @@ bool ReadAeDebug(CDebuggerEntry& entry, REGSAM view = 0);
 bool ReadRegistration(const wchar_t* subKey, CDebuggerEntry& entry, REGSAM view = 0);
 // Stores the command line and automatic start into the key, which must exist.
 bool WriteAeDebug(const CDebuggerEntry& entry, REGSAM view = 0);
-// Makes the key where it is missing (the 32-bit view of a fresh system has none).
-bool CreateAeDebugKey(REGSAM view);
 // The text of the "Debugger" value: the path (in double quotes when it holds a space), then one
 // space and the parameters; empty when there is no path.
 CString BuildDebuggerCommandLine(const CDebuggerEntry& entry);

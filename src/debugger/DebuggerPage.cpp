@@ -283,8 +283,7 @@ bool CDebuggerPage::OnApply() {
     }
     // 32-bit programs read their own view of the key, which may not exist yet.
     const bool wow64Written =
-        m_wow64Check.GetCheck() != BST_CHECKED ||
-        (CreateAeDebugKey(KEY_WOW64_32KEY) && ReplaceAeDebug(entry, KEY_WOW64_32KEY));
+        m_wow64Check.GetCheck() != BST_CHECKED || ReplaceAeDebug(entry, KEY_WOW64_32KEY);
     ReportApplied(wow64Written);
     return true;
 }

@@ -184,6 +184,14 @@ bool PutBack(const CViewState* states, int count) {
     return false;
 }
 
+bool CaptureAll(CViewState* states, const REGSAM* views, int count, bool readSaved) {
+    for (int i = 0; i < count; ++i) {
+        if (!states[i].Capture(views[i], readSaved))
+            return false;
+    }
+    return true;
+}
+
 bool CheckViewCount(int count) {
     if (count >= 1 && count <= kMaxViews)
         return true;
@@ -204,17 +212,29 @@ bool ReadSavedRegistration(CDebuggerEntry& entry, REGSAM view) {
 bool ReplaceAeDebug(const CDebuggerEntry& entry, const REGSAM* views, int count) {
     if (!CheckViewCount(count))
         return false;
-    CViewState states[kMaxViews];
+    // A system may lack the 32-bit view's key (never the native one); a key made here goes again
+    // when the change fails.
+    bool made = false;
     for (int i = 0; i < count; ++i) {
-        if (!states[i].Capture(views[i], false))
+        CRegistryKey key;
+        if (views[i] == KEY_WOW64_32KEY &&
+            !Win32Succeeded(
+                key.Create(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | views[i], made)))
             return false;
     }
-    for (int i = 0; i < count; ++i) {
+    CViewState states[kMaxViews];
+    bool replaced = CaptureAll(states, views, count, false);
+    for (int i = 0; replaced && i < count; ++i) {
         if (!(states[i].m_hasSaved || WriteSavedCopy(views[i], states[i].m_aeDebug)) ||
             !WriteAeDebug(entry, views[i]))
-            return PutBack(states, i + 1);
+            replaced = PutBack(states, i + 1);
     }
-    return true;
+    if (!replaced && made) {
+        const DWORD error = GetLastError();
+        CRegistryKey::DeleteKey(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_WOW64_32KEY);
+        SetLastError(error);
+    }
+    return replaced;
 }
 
 bool RestoreAeDebug(const REGSAM* views, int count) {
@@ -222,10 +242,8 @@ bool RestoreAeDebug(const REGSAM* views, int count) {
         return false;
     // Every copy is read and checked before anything is written.
     CViewState states[kMaxViews];
-    for (int i = 0; i < count; ++i) {
-        if (!states[i].Capture(views[i], true))
-            return false;
-    }
+    if (!CaptureAll(states, views, count, true))
+        return false;
     for (int i = 0; i < count; ++i) {
         CRegistryKey key;
         if (!Win32Succeeded(

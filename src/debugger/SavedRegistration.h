@@ -22,6 +22,7 @@ bool HasSavedRegistration(REGSAM view = 0);
 bool ReadSavedRegistration(CDebuggerEntry& entry, REGSAM view = 0);
 
 // Saves the registration of each view unless it holds a saved copy already, then writes entry.
+// A missing 32-bit key is made first (a fresh system may have none), and goes again on failure.
 bool ReplaceAeDebug(const CDebuggerEntry& entry, const REGSAM* views, int count);
 inline bool ReplaceAeDebug(const CDebuggerEntry& entry, REGSAM view = 0) {
     return ReplaceAeDebug(entry, &view, 1);
