@@ -1,5 +1,12 @@
 #pragma once
 
-#define IDD_PAGE1 101
-#define IDD_PAGE2 102
-#define IDD_PAGE3 103
+#ifdef BENCH_PROGRAM_PAGES
+#include "resources/resource.h"
+#define BENCH_PAGE1 IDD_DEBUGGER
+#define BENCH_PAGE2 IDD_WER
+#define BENCH_PAGE3 IDD_ABOUT
+#else
+#define BENCH_PAGE1 101
+#define BENCH_PAGE2 102
+#define BENCH_PAGE3 103
+#endif

@@ -1,7 +1,7 @@
-// Starts two programs in turn and measures, for each start, the time from CreateProcess to its
-// property sheet shown and idle, and its private memory at that moment; prints every round and
-// the ratios of the medians (second / first).
-// Usage: startbench ROUNDS BASELINE.exe PROGRAM.exe
+// Starts two or three programs in turn and measures, for each start, the time from CreateProcess
+// to its property sheet shown and idle, and its private memory at that moment; prints every round
+// and the ratios of the medians (program / baseline, and program / yardstick when given).
+// Usage: startbench ROUNDS BASELINE.exe PROGRAM.exe [YARDSTICK.exe]
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
@@ -127,48 +127,60 @@ double Median(double* values, int count) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    int rounds = argc == 4 ? _wtoi(argv[1]) : 0;
+    // The baseline, the program, and optionally a second yardstick to compare the program with.
+    const int count = argc - 2;
+    int rounds = count == 2 || count == 3 ? _wtoi(argv[1]) : 0;
     if (rounds < 1 || rounds > 100) {
-        fprintf(stderr, "usage: startbench ROUNDS BASELINE.exe PROGRAM.exe\n");
+        fprintf(stderr, "usage: startbench ROUNDS BASELINE.exe PROGRAM.exe [YARDSTICK.exe]\n");
         return 2;
     }
-    const wchar_t* exes[2] = {argv[2], argv[3]};
+    const wchar_t* const* exes = argv + 2;
 
     // One start of each first, not counted: the first start of a program pays for the disk cache.
     Sample sample;
-    for (const wchar_t* exe : exes)
-        if (!Measure(exe, sample))
+    for (int which = 0; which < count; ++which)
+        if (!Measure(exes[which], sample))
             return 1;
 
-    double ms[2][100], kib[2][100];
-    printf("round  baseline ms  program ms  baseline KiB  program KiB\n");
+    static double ms[3][100], kib[3][100];
+    printf("round  baseline ms  program ms%s  baseline KiB  program KiB\n",
+           count == 3 ? "  yardstick ms" : "");
     for (int round = 0; round < rounds; ++round) {
-        // Alternate which goes first, so that neither always follows the other.
-        for (int turn = 0; turn < 2; ++turn) {
-            int which = (round + turn) % 2;
+        // Rotate which goes first, so that none always follows the same one.
+        for (int turn = 0; turn < count; ++turn) {
+            int which = (round + turn) % count;
             if (!Measure(exes[which], sample))
                 return 1;
             ms[which][round] = sample.ms;
             kib[which][round] = sample.privateKiB;
         }
-        printf("%5d  %11.1f  %10.1f  %12.0f  %11.0f\n", round + 1, ms[0][round], ms[1][round],
-               kib[0][round], kib[1][round]);
+        printf("%5d  %11.1f  %10.1f", round + 1, ms[0][round], ms[1][round]);
+        if (count == 3)
+            printf("  %12.1f", ms[2][round]);
+        printf("  %12.0f  %11.0f\n", kib[0][round], kib[1][round]);
         fflush(stdout);
     }
-    double medianMs[2], medianKiB[2];
-    for (int which = 0; which < 2; ++which) {
+    double medianMs[3], medianKiB[3];
+    for (int which = 0; which < count; ++which) {
         medianMs[which] = Median(ms[which], rounds);
         medianKiB[which] = Median(kib[which], rounds);
     }
     if (g_privateUsageMissing)
         printf("(private memory: the system reports no PrivateUsage; committed private regions "
                "summed instead)\n");
-    printf("median %11.1f  %10.1f  %12.0f  %11.0f\n", medianMs[0], medianMs[1], medianKiB[0],
-           medianKiB[1]);
+    printf("median %11.1f  %10.1f", medianMs[0], medianMs[1]);
+    if (count == 3)
+        printf("  %12.1f", medianMs[2]);
+    printf("  %12.0f  %11.0f\n", medianKiB[0], medianKiB[1]);
     // Sorted by Median: on a busy machine the fastest start shows what the program can do.
-    printf("fastest%11.1f  %10.1f\n", ms[0][0], ms[1][0]);
+    printf("fastest%11.1f  %10.1f", ms[0][0], ms[1][0]);
+    if (count == 3)
+        printf("  %12.1f", ms[2][0]);
+    printf("\n");
     printf("start-up ratio (program / baseline): %.2f\n", medianMs[1] / medianMs[0]);
     printf("private memory ratio (program / baseline): %.2f\n",
            medianKiB[0] > 0 ? medianKiB[1] / medianKiB[0] : 0.0);
+    if (count == 3)
+        printf("start-up ratio (program / yardstick): %.2f\n", medianMs[1] / medianMs[2]);
     return 0;
 }

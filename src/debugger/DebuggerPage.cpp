@@ -81,15 +81,6 @@ bool CDebuggerPage::OnInitDialog() {
         m_debuggerList.EnableWindow(false);
     }
 
-    // The full line, which the static cuts to fit, also comes up as its tooltip.
-    m_wow64Tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd,
-                                 nullptr, nullptr, nullptr);
-    if (m_wow64Tip) {
-        TTTOOLINFOW tool = LineTool(L"");
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        ::SendMessageW(m_wow64Tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
     // Checked when writing the 32-bit view as well loses nothing there.
     m_wow64Check.SetCheck(ShowWow64Registration() ? BST_CHECKED : BST_UNCHECKED);
 
@@ -206,7 +197,18 @@ bool CDebuggerPage::ShowWow64Registration() {
     }
     m_wow64Line.SetWindowText(line);
     ShowWindow(m_wow64Line.m_hwnd, agree ? SW_HIDE : SW_SHOWNA);
-    if (m_wow64Tip) {
+    // The full line, which the static cuts to fit, also comes up as its tooltip. The tooltip is
+    // made when the line first shows: most systems never show it, and every window made before
+    // the sheet appears delays it.
+    if (!agree && !m_wow64Tip) {
+        m_wow64Tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     m_hwnd, nullptr, nullptr, nullptr);
+        TTTOOLINFOW tool = LineTool(line);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        if (m_wow64Tip)
+            ::SendMessageW(m_wow64Tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else if (m_wow64Tip) {
         TTTOOLINFOW tool = LineTool(line);
         ::SendMessageW(m_wow64Tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
