@@ -3,16 +3,10 @@
 // the lines of the program's own version resource.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <commctrl.h>
-
-#include <string>
-
 #include "about/AboutPage.h"
 #include "resources/resource.h"
 #include "support/GuiDriver.h"
 #include "support/PageHost.h"
-#include "support/TestSupport.h"
 #include "support/VersionText.h"
 
 using namespace testing_support;

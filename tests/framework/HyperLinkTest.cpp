@@ -3,11 +3,7 @@
 // fits its text, and what a click opens. Opening is seen through a copy of the recording helper.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "framework/HyperLink.h"
 #include "resources/resource.h"

@@ -1,7 +1,5 @@
 #include "support/GuiDriver.h"
 
-#include <commctrl.h>
-
 namespace testing_support {
 
 std::wstring WindowText(HWND hwnd) {
@@ -21,8 +19,7 @@ std::vector<HWND> DialogWindowsOf(DWORD pid) {
             auto* s = reinterpret_cast<Search*>(lParam);
             DWORD owner = 0;
             GetWindowThreadProcessId(hwnd, &owner);
-            wchar_t name[8] = L"";
-            if (owner == s->pid && GetClassNameW(hwnd, name, 8) && !lstrcmpW(name, L"#32770"))
+            if (owner == s->pid && GetClassLongW(hwnd, GCW_ATOM) == 32770) // "#32770"
                 s->found.push_back(hwnd);
             return TRUE;
         },
@@ -97,10 +94,9 @@ HWND CorvaneApp::Sheet() {
     if (m_sheet && IsWindow(m_sheet))
         return m_sheet;
     m_sheet = nullptr;
-    for (HWND hwnd : DialogWindowsOf(m_process.Id())) {
+    for (HWND hwnd : DialogWindowsOf(m_process.Id()))
         if (IsSheet(hwnd))
             m_sheet = hwnd;
-    }
     return m_sheet;
 }
 
@@ -161,14 +157,11 @@ HWND CorvaneApp::WaitForMessageBox(DWORD timeoutMs) {
     HWND box = nullptr;
     WaitUntil(
         [&] {
-            for (HWND hwnd : DialogWindowsOf(m_process.Id())) {
+            for (HWND hwnd : DialogWindowsOf(m_process.Id()))
                 if (hwnd != m_sheet && !IsSheet(hwnd) && GetDlgItem(hwnd, 0xFFFF) &&
-                    IsWindowVisible(hwnd)) {
+                    IsWindowVisible(hwnd))
                     box = hwnd;
-                    return true;
-                }
-            }
-            return false;
+            return box != nullptr;
         },
         timeoutMs);
     return box;

@@ -1,13 +1,10 @@
 // The error-reporting page against the real per-user registry: what it shows, what each click
 // writes, that it stays out of Apply and Cancel, and the report folder button.
 #include <gtest/gtest.h>
-#include <windows.h>
 
+#include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
-
-#include <optional>
-#include <string>
 
 #include "support/GuiDriver.h"
 
