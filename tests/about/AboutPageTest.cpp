@@ -19,24 +19,6 @@ LOGFONTW FontOf(HWND hwnd) {
     return font;
 }
 
-// The tool text that one of this process's tooltips holds for a control.
-std::wstring ToolText(HWND control) {
-    wchar_t text[256] = L"";
-    TTTOOLINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.hwnd = GetParent(control);
-    info.uId = reinterpret_cast<UINT_PTR>(control);
-    info.lpszText = text;
-    for (HWND tip = nullptr;
-         !text[0] && (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr));) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(tip, &pid);
-        if (pid == GetCurrentProcessId())
-            SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
-    }
-    return text;
-}
-
 } // namespace
 
 TEST(AboutPageHosted, EnlargedCaptionAndALinkWithItsTooltip) {
@@ -51,7 +33,7 @@ TEST(AboutPageHosted, EnlargedCaptionAndALinkWithItsTooltip) {
     EXPECT_EQ(GetWindowLongW(link, GWL_STYLE) &
                   (SS_TYPEMASK | SS_NOTIFY | SS_ELLIPSISMASK | WS_TABSTOP),
               SS_OWNERDRAW | SS_NOTIFY | SS_WORDELLIPSIS | WS_TABSTOP);
-    EXPECT_EQ(ToolText(link), L"Tamsel's Home Page");
+    EXPECT_EQ(ToolTipText(link), L"Tamsel's Home Page");
 }
 
 // The version library is loaded for this page, from the system directory.

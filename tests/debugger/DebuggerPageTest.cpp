@@ -381,6 +381,7 @@ TEST_F(DebuggerPageWow64, OpeningShowsADifferingRegistrationAndBreak32) {
     const std::wstring native = StoreNativeRegistration(BinPath(L"recorder.exe"));
     const std::wstring other =
         L"\"C:\\Program Files (x86)\\Some Debugging Tools\\x86\\dbg32.exe\" -p %ld -e %ld -g";
+    const std::wstring shows = L"32-bit programs: ";
     const struct {
         const char* name;
         KeyValues values;  // "" alone: an empty key
@@ -390,16 +391,14 @@ TEST_F(DebuggerPageWow64, OpeningShowsADifferingRegistrationAndBreak32) {
         {"no Debugger", {{L"Auto", Text(L"1")}}, L""},
         {"empty Debugger", {{L"Debugger", Text(L"")}, {L"Auto", Text(L"1")}}, L""},
         {"the same", {{L"Debugger", Text(native)}, {L"Auto", Text(L"1")}}, L""},
-        {"no Auto", {{L"Debugger", Text(native)}}, L"32-bit programs: " + native},
-        {"Auto a DWORD",
-         {{L"Debugger", Text(native)}, {L"Auto", Dword(1)}},
-         L"32-bit programs: " + native},
+        {"no Auto", {{L"Debugger", Text(native)}}, shows + native},
+        {"Auto a DWORD", {{L"Debugger", Text(native)}, {L"Auto", Dword(1)}}, shows + native},
         {"another debugger",
          {{L"Debugger", Text(other, REG_EXPAND_SZ)}, {L"Auto", Text(L"1")}},
          L"32-bit programs (auto-select): " + other},
         {"Debugger a DWORD",
          {{L"Debugger", Dword(1)}},
-         L"32-bit programs: a Debugger value that is not text"},
+         shows + L"a Debugger value that is not text"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
