@@ -11,16 +11,6 @@
 
 using namespace testing_support;
 
-namespace {
-
-LOGFONTW FontOf(HWND hwnd) {
-    LOGFONTW font = {};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof(font), &font);
-    return font;
-}
-
-} // namespace
-
 TEST(AboutPageHosted, EnlargedCaptionAndALinkWithItsTooltip) {
     CAboutPage page;
     PageHost host;
@@ -58,6 +48,5 @@ TEST(AboutPage, ShowsTheVersionAndCopyrightOfTheProgramsOwnResource) {
     EXPECT_EQ(app.ControlText(IDC_ABOUT_VERSION), L"Version 10.20 (Build 3000.45) [BETA], 64-bit.");
     EXPECT_EQ(app.process().LoadedModule(L"version.dll"), SystemModule(L"version.dll"));
     EXPECT_EQ(app.ControlText(IDC_ABOUT_COPYRIGHT), L"Copyright (C) 2026 Us");
-    app.PressCancel();
-    EXPECT_TRUE(app.WaitExit());
+    EXPECT_TRUE(app.Cancel());
 }

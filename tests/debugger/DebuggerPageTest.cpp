@@ -36,13 +36,14 @@ struct Stub {
         DeleteFileW(record.c_str());
         CopyFileW(BinPath(L"recorder.exe").c_str(), path.c_str(), FALSE);
     }
+    // The stub may still be running for a moment after writing its record.
     ~Stub() {
         Remove();
-        // The stub may still be running for a moment after writing its record.
-        WaitUntil([&] { return DeleteFileW(record.c_str()) || !FileExists(record); }, 5000);
+        Gone(record);
     }
-    bool Remove() {
-        return WaitUntil([&] { return DeleteFileW(path.c_str()) || !FileExists(path); }, 5000);
+    bool Remove() { return Gone(path); }
+    static bool Gone(const std::wstring& file) {
+        return WaitUntil([&] { return DeleteFileW(file.c_str()) || !FileExists(file); }, 5000);
     }
     std::string Read() {
         WaitUntil([&] { return !ReadFileUtf8(record).empty(); }, 20000);
@@ -104,11 +105,6 @@ HWND Focused(HWND sheet) {
     info.cbSize = sizeof(info);
     GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &info);
     return info.hwndFocus;
-}
-
-void Close(CorvaneApp& app) {
-    app.PressCancel();
-    EXPECT_TRUE(app.WaitExit());
 }
 
 void ApplyOk(CorvaneApp& app) {
@@ -173,7 +169,7 @@ TEST_F(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
             EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebugKey));
             EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebug32Key));
         }
-        Close(app);
+        EXPECT_TRUE(app.Cancel());
     }
 }
 
@@ -222,7 +218,7 @@ TEST_F(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigur
     EXPECT_EQ(Shown(app), L"Other debugger...||||PADB");
     Choose(app, 0);
     EXPECT_EQ(Shown(app), L"No Debugger||||");
-    Close(app);
+    EXPECT_TRUE(app.Cancel());
     EXPECT_EQ(Registration(), applied);
 }
 
@@ -341,7 +337,7 @@ TEST_F(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
     limited.Settle();
     EXPECT_TRUE(IsWindowVisible(limited.Sheet()) && limited.IsApplyEnabled());
-    Close(limited);
+    EXPECT_TRUE(limited.Cancel());
     EXPECT_EQ(Registration(), L"|0|");
     EXPECT_TRUE(same(kSavedKey));
 
@@ -409,7 +405,7 @@ TEST_F(DebuggerPageWow64, OpeningShowsADifferingRegistrationAndBreak32) {
         EXPECT_EQ(IsWindowVisible(app.Control(kWow64Line)) != FALSE, !c.line.empty());
         EXPECT_EQ(app.ControlText(kWow64Line), c.line);
         EXPECT_EQ(app.ToolTipText(kWow64Line), c.line);
-        Close(app);
+        EXPECT_TRUE(app.Cancel());
     }
 
     // raise32.exe alone beside the program: only the 32-bit Break is offered, and it starts that
@@ -429,7 +425,7 @@ TEST_F(DebuggerPageWow64, OpeningShowsADifferingRegistrationAndBreak32) {
     // The shell may say so first in a box of its own.
     std::wstring message = app.TakeMessageBox();
     EXPECT_EQ(message == kBreakFailed ? message : app.TakeMessageBox(), kBreakFailed);
-    Close(app);
+    EXPECT_TRUE(app.Cancel());
 }
 
 // Apply writes the native view as ever, then, with the box ticked, the same registration into
@@ -475,7 +471,7 @@ TEST_F(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
         EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger"), native);
         EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebug32Key, L"Debugger"), chosen);
     }
-    Close(app);
+    EXPECT_TRUE(app.Cancel());
 
     // No 32-bit key: ticked from the start, and "No Debugger" empties both, creating it.
     ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebug32Key));

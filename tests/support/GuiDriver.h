@@ -61,6 +61,11 @@ public:
     std::vector<std::wstring> ComboItems(int id);
     void PressOk() { PressSheetButton(PSBTN_OK); }
     void PressCancel() { PressSheetButton(PSBTN_CANCEL); }
+    // Presses Cancel; true when the program then ends.
+    bool Cancel() {
+        PressCancel();
+        return WaitExit();
+    }
     void PressApply() { PressSheetButton(PSBTN_APPLYNOW); }
     void PressSheetButton(int button) { PostMessageW(Sheet(), PSM_PRESSBUTTON, button, 0); }
     void CloseBox() { PostMessageW(Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0); }

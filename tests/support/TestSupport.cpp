@@ -179,13 +179,11 @@ bool DeleteKeyTree(HKEY root, const std::wstring& key) {
 namespace {
 // Copies a key with its values and sub-keys; false when there is none to copy.
 bool CopyKey(HKEY fromRoot, const std::wstring& from, HKEY toRoot, const std::wstring& to) {
-    HKEY source = nullptr, target = nullptr;
-    bool copied = RegOpenKeyExW(fromRoot, from.c_str(), 0, KEY_READ, &source) == ERROR_SUCCESS &&
-                  RegCreateKeyExW(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &target, nullptr) == ERROR_SUCCESS &&
-                  RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
-    if (source)
-        RegCloseKey(source);
+    HKEY target = nullptr;
+    bool copied = KeyExists(fromRoot, from) &&
+                  !RegCreateKeyExW(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                   &target, nullptr) &&
+                  !RegCopyTreeW(fromRoot, from.c_str(), target);
     if (target)
         RegCloseKey(target);
     return copied;
