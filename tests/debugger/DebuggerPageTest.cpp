@@ -71,12 +71,9 @@ std::wstring Shown(CorvaneApp& app) {
     std::wstring s = (index < items.size() ? items[index] : L"<none>") + L"|" +
                      app.ControlText(kPath) + L"|" + app.ControlText(kParameters) +
                      (app.IsChecked(kAuto) ? L"|auto|" : L"||");
-    for (auto [id, name] : {std::pair{kParameters, L"P"},
-                            {kAuto, L"A"},
-                            {kDefault, L"D"},
-                            {kConfigure, L"C"},
-                            {kBrowse, L"B"}})
-        s += app.IsEnabled(id) ? name : L"";
+    const int ids[] = {kParameters, kAuto, kDefault, kConfigure, kBrowse};
+    for (int i = 0; i < 5; ++i)
+        s += app.IsEnabled(ids[i]) ? std::wstring(1, L"PADCB"[i]) : L"";
     return s;
 }
 
