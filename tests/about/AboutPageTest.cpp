@@ -3,47 +3,13 @@
 // the lines of the program's own version resource.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <commctrl.h>
-
-#include <string>
-
 #include "about/AboutPage.h"
 #include "resources/resource.h"
 #include "support/GuiDriver.h"
 #include "support/PageHost.h"
-#include "support/TestSupport.h"
 #include "support/VersionText.h"
 
 using namespace testing_support;
-
-namespace {
-
-LOGFONTW FontOf(HWND hwnd) {
-    LOGFONTW font = {};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof(font), &font);
-    return font;
-}
-
-// The tool text that one of this process's tooltips holds for a control.
-std::wstring ToolText(HWND control) {
-    wchar_t text[256] = L"";
-    TTTOOLINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.hwnd = GetParent(control);
-    info.uId = reinterpret_cast<UINT_PTR>(control);
-    info.lpszText = text;
-    for (HWND tip = nullptr;
-         !text[0] && (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr));) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(tip, &pid);
-        if (pid == GetCurrentProcessId())
-            SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
-    }
-    return text;
-}
-
-} // namespace
 
 TEST(AboutPageHosted, EnlargedCaptionAndALinkWithItsTooltip) {
     CAboutPage page;
@@ -57,7 +23,7 @@ TEST(AboutPageHosted, EnlargedCaptionAndALinkWithItsTooltip) {
     EXPECT_EQ(GetWindowLongW(link, GWL_STYLE) &
                   (SS_TYPEMASK | SS_NOTIFY | SS_ELLIPSISMASK | WS_TABSTOP),
               SS_OWNERDRAW | SS_NOTIFY | SS_WORDELLIPSIS | WS_TABSTOP);
-    EXPECT_EQ(ToolText(link), L"Tamsel's Home Page");
+    EXPECT_EQ(ToolTipText(link), L"Tamsel's Home Page");
 }
 
 // The version library is loaded for this page, from the system directory.
@@ -82,6 +48,5 @@ TEST(AboutPage, ShowsTheVersionAndCopyrightOfTheProgramsOwnResource) {
     EXPECT_EQ(app.ControlText(IDC_ABOUT_VERSION), L"Version 10.20 (Build 3000.45) [BETA], 64-bit.");
     EXPECT_EQ(app.process().LoadedModule(L"version.dll"), SystemModule(L"version.dll"));
     EXPECT_EQ(app.ControlText(IDC_ABOUT_COPYRIGHT), L"Copyright (C) 2026 Us");
-    app.PressCancel();
-    EXPECT_TRUE(app.WaitExit());
+    EXPECT_TRUE(app.Cancel());
 }

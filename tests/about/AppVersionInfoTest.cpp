@@ -1,10 +1,6 @@
 // The version reader on resources written into copies of a program that has none of its own.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-
 #include "about/AppVersionInfo.h"
 #include "support/TestSupport.h"
 #include "support/VersionText.h"

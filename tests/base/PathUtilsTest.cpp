@@ -2,10 +2,6 @@
 // shell path functions and the real environment of the test process.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-
 #include "base/PathUtils.h"
 #include "support/TestSupport.h"
 

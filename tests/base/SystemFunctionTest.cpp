@@ -2,8 +2,6 @@
 // error saying why when the DLL or the function is missing.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include "base/SystemFunction.h"
 #include "support/TestSupport.h"
 

@@ -5,10 +5,7 @@
 #include <windows.h>
 #include <dbghelp.h>
 
-#include <string>
-
 #include "support/GuiDriver.h"
-#include "support/TestSupport.h"
 #include "support/VersionText.h"
 
 using namespace testing_support;
@@ -53,9 +50,7 @@ protected:
                                 L"native,builtin"));
         recorder = MakeTempDir(L"corvane debugger") + L"\\recorder.exe";
         ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), recorder.c_str(), FALSE));
-        ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger",
-                                L"\"" + recorder + L"\" -p %ld -e %ld"));
-        ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", L"1"));
+        ASSERT_TRUE(WriteRegistration(L"\"" + recorder + L"\" -p %ld -e %ld"));
     }
 
     void TearDown() override { DeleteValue(HKEY_LOCAL_MACHINE, kSession, L"SafeDllSearchMode"); }

@@ -3,11 +3,7 @@
 // 32-bit view is seen through the page and corvanectl.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "debugger/AeDebug.h"
 #include "support/TestSupport.h"

@@ -2,11 +2,6 @@
 // selects. What each entry writes is seen through the page.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-#include <vector>
-
 #include "debugger/AeDebug.h"
 #include "debugger/DebuggerComboBox.h"
 #include "support/TestSupport.h"

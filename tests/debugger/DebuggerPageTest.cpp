@@ -24,7 +24,8 @@ const wchar_t kMarker[] = L"marker.exe -p %ld";
 const std::wstring kElevationPrompt =
     L"[information] This task requires the application to have elevated permissions. Click Retry "
     L"to restart under different credentials or Cancel to abort.";
-const wchar_t kCorvaneKey[] = L"Software\\Corvane";
+const wchar_t kCorvaneKey[] = L"Software\\Corvane",
+              kCorvane32Key[] = L"Software\\Wow6432Node\\Corvane";
 const wchar_t kSavedKey[] = L"Software\\Corvane\\Saved";
 
 // A copy of recorder.exe, which writes "<path>.txt" when started; both go with the object.
@@ -35,13 +36,14 @@ struct Stub {
         DeleteFileW(record.c_str());
         CopyFileW(BinPath(L"recorder.exe").c_str(), path.c_str(), FALSE);
     }
+    // The stub may still be running for a moment after writing its record.
     ~Stub() {
         Remove();
-        // The stub may still be running for a moment after writing its record.
-        WaitUntil([&] { return DeleteFileW(record.c_str()) || !FileExists(record); }, 5000);
+        Gone(record);
     }
-    bool Remove() {
-        return WaitUntil([&] { return DeleteFileW(path.c_str()) || !FileExists(path); }, 5000);
+    bool Remove() { return Gone(path); }
+    static bool Gone(const std::wstring& file) {
+        return WaitUntil([&] { return DeleteFileW(file.c_str()) || !FileExists(file); }, 5000);
     }
     std::string Read() {
         WaitUntil([&] { return !ReadFileUtf8(record).empty(); }, 20000);
@@ -69,12 +71,9 @@ std::wstring Shown(CorvaneApp& app) {
     std::wstring s = (index < items.size() ? items[index] : L"<none>") + L"|" +
                      app.ControlText(kPath) + L"|" + app.ControlText(kParameters) +
                      (app.IsChecked(kAuto) ? L"|auto|" : L"||");
-    for (auto [id, name] : {std::pair{kParameters, L"P"},
-                            {kAuto, L"A"},
-                            {kDefault, L"D"},
-                            {kConfigure, L"C"},
-                            {kBrowse, L"B"}})
-        s += app.IsEnabled(id) ? name : L"";
+    const int ids[] = {kParameters, kAuto, kDefault, kConfigure, kBrowse};
+    for (int i = 0; i < 5; ++i)
+        s += app.IsEnabled(ids[i]) ? std::wstring(1, L"PADCB"[i]) : L"";
     return s;
 }
 
@@ -88,10 +87,6 @@ std::wstring Registration() {
                  : L"<not REG_SZ>|";
     }
     return s;
-}
-
-std::wstring StoredDebugger() {
-    return ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger").value_or(L"<missing>");
 }
 
 std::string Field(const std::string& record, const std::string& name) {
@@ -109,28 +104,45 @@ HWND Focused(HWND sheet) {
     return info.hwndFocus;
 }
 
-void Close(CorvaneApp& app) {
-    app.PressCancel();
+void ApplyOk(CorvaneApp& app) {
+    app.PressApply();
+    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+}
+
+void OkAndExit(CorvaneApp& app) {
+    app.PressOk();
+    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
     EXPECT_TRUE(app.WaitExit());
 }
+
+// Both views' registrations and saved copies go back as they were; no saved copy at the start.
+class DebuggerPage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvane32Key);
+    }
+    RegistryKeySnapshot aeDebug{HKEY_LOCAL_MACHINE, kAeDebugKey},
+        aeDebug32{HKEY_LOCAL_MACHINE, kAeDebug32Key}, corvane{HKEY_LOCAL_MACHINE, kCorvaneKey},
+        corvane32{HKEY_LOCAL_MACHINE, kCorvane32Key};
+};
+class DebuggerPageOpening : public DebuggerPage {};
+class DebuggerPageChoosing : public DebuggerPage {};
+class DebuggerPageApplying : public DebuggerPage {};
+class DebuggerPageWow64 : public DebuggerPage {};
+class Elevation : public DebuggerPage {};
 } // namespace
 
-TEST(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
-    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
+TEST_F(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
     // Started beside a folder named raise.exe, the program offers no Break.
     std::wstring dir = MakeTempDir(L"corvane alone"), alone = dir + L"\\corvane.exe";
     ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), alone.c_str(), FALSE) &&
                 CreateDirectoryW((dir + L"\\raise.exe").c_str(), nullptr));
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i == 0 ? "key missing" : i == 1 ? "empty Debugger" : "Debugger a DWORD");
-        if (i == 0)
-            ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebugKey));
-        else if (i == 1)
-            ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, kAeDebugKey) &&
-                        WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", L"") &&
-                        WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", L"1"));
-        else
-            ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", 1));
+        ASSERT_TRUE(i == 0   ? DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebugKey)
+                    : i == 1 ? WriteRegistration(L"")
+                             : WriteDword(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", 1));
         CorvaneApp app;
         ASSERT_TRUE(app.Start(L"", nullptr, i == 2 ? alone : L""));
         EXPECT_EQ(Shown(app), L"No Debugger||||");
@@ -154,20 +166,17 @@ TEST(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
             EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebugKey));
             EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebug32Key));
         }
-        Close(app);
+        EXPECT_TRUE(app.Cancel());
     }
 }
 
-TEST(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigure) {
-    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
+TEST_F(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigure) {
     // The list offers the catalogue's debuggers that are installed.
     Stub watson(SystemDir(), L"drwtsn32.exe"), studio(SystemDir(), L"VSJitDebugger.exe");
     ASSERT_TRUE(FileExists(watson.path) && FileExists(studio.path));
     std::wstring stored = watson.path;
     CharUpperW(stored.data());
-    const std::wstring registered = L"  " + stored + L"   -p %ld -e %ld  ";
-    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", registered));
-    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", L"1"));
+    ASSERT_TRUE(WriteRegistration(L"  " + stored + L"   -p %ld -e %ld  "));
 
     CorvaneApp app;
     ASSERT_TRUE(app.Start());
@@ -189,8 +198,7 @@ TEST(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigure)
     EXPECT_EQ(Shown(app), watsonShown);
     // Unticked, an entry whose default is on stores "0".
     ClickNow(app, kAuto);
-    app.PressApply();
-    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    ApplyOk(app);
     const std::wstring applied = watson.path + L" -p %ld -e %ld -g|0|";
     EXPECT_EQ(Registration(), applied);
 
@@ -207,22 +215,17 @@ TEST(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigure)
     EXPECT_EQ(Shown(app), L"Other debugger...||||PADB");
     Choose(app, 0);
     EXPECT_EQ(Shown(app), L"No Debugger||||");
-    Close(app);
+    EXPECT_TRUE(app.Cancel());
     EXPECT_EQ(Registration(), applied);
 }
 
 // The other debugger with its stored values; Break through the real post-mortem launch; every
 // check on applying; Browse; Apply and OK writing.
-TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
-    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
-    RegistryKeySnapshot corvane(HKEY_LOCAL_MACHINE, kCorvaneKey);
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
+TEST_F(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
     std::wstring dir = MakeTempDir(L"corvane break");
     Stub recorder(dir, L"recorder.exe");
     ASSERT_TRUE(FileExists(recorder.path));
-    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger",
-                            L"\"" + recorder.path + L"\" -p %ld -e %ld"));
-    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", L"1"));
+    ASSERT_TRUE(WriteRegistration(L"\"" + recorder.path + L"\" -p %ld -e %ld"));
 
     CorvaneApp app;
     ASSERT_TRUE(app.Start());
@@ -234,8 +237,6 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
     EXPECT_EQ(Field(text, "pid_ok") + Field(text, "event_ok"), "11") << text;
     EXPECT_NE(Field(text, "cmdline").find(ToUtf8(recorder.path)), std::string::npos) << text;
     EXPECT_FALSE(app.HasMessageBox());
-    // The shell, loaded for the start (not before: the About page's test), from the system.
-    EXPECT_EQ(app.process().LoadedModule(L"shell32.dll"), SystemModule(L"shell32.dll"));
 
     Choose(app, 3);
     struct {
@@ -271,7 +272,6 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
     wchar_t type[64] = L"";
     SendMessageW(GetDlgItem(dialog, cmb1), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));
     EXPECT_STREQ(type, L"Executable Files (*.exe)");
-    EXPECT_EQ(app.process().LoadedModule(L"comdlg32.dll"), SystemModule(L"comdlg32.dll"));
     HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
     SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(recorder.path.c_str()));
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -281,15 +281,12 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
 
     app.SetEditText(kParameters, L"-p %ld -e %ld");
     ClickNow(app, kAuto); // ticked: "1"
-    app.PressApply();
-    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    ApplyOk(app);
     app.Settle();
     EXPECT_EQ(Registration(), L"\"" + recorder.path + L"\" -p %ld -e %ld|1|");
     EXPECT_FALSE(app.IsApplyEnabled());
     Choose(app, 0);
-    app.PressOk();
-    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
-    EXPECT_TRUE(app.WaitExit());
+    OkAndExit(app);
     EXPECT_EQ(Registration(), L"|0|");
     // The first write saved the registration it replaced; the second kept that copy.
     EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kSavedKey, L"Debugger"),
@@ -300,10 +297,7 @@ TEST(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
 // A registration the page cannot read (an "Auto" without its terminator) shows as "No
 // Debugger", and an untouched OK replaces it; the saved copy, offered last but one next time,
 // brings it back byte for byte.
-TEST(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
-    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
-    RegistryKeySnapshot corvane(HKEY_LOCAL_MACHINE, kCorvaneKey);
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
+TEST_F(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
     const std::wstring debugger = L"C:\\saved\\d.exe  -p %ld";
     ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", debugger));
     // Two bytes: "1" without a terminator; the 'X' after it keeps the registry from adding one.
@@ -321,9 +315,7 @@ TEST(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
     ASSERT_TRUE(app.Start());
     EXPECT_EQ(Shown(app), L"No Debugger||||");
     const auto catalogue = app.ComboItems(kList);
-    app.PressOk();
-    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
-    EXPECT_TRUE(app.WaitExit());
+    OkAndExit(app);
     EXPECT_EQ(Registration(), L"|0|");
     EXPECT_TRUE(same(kSavedKey));
 
@@ -342,7 +334,7 @@ TEST(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
     limited.Settle();
     EXPECT_TRUE(IsWindowVisible(limited.Sheet()) && limited.IsApplyEnabled());
-    Close(limited);
+    EXPECT_TRUE(limited.Cancel());
     EXPECT_EQ(Registration(), L"|0|");
     EXPECT_TRUE(same(kSavedKey));
 
@@ -355,9 +347,7 @@ TEST(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
     // Its values as read (the unreadable Auto shows off); nothing of it can be edited.
     Choose(again, static_cast<int>(items.size()) - 2);
     EXPECT_EQ(Shown(again), L"Saved registration|C:\\saved\\d.exe|-p %ld||");
-    again.PressOk();
-    EXPECT_EQ(again.TakeMessageBox(), kSuccess);
-    EXPECT_TRUE(again.WaitExit());
+    OkAndExit(again);
     EXPECT_TRUE(same(kAeDebugKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSavedKey));
 }
@@ -366,8 +356,7 @@ namespace {
 // The native view names the debugger, and starts it at once.
 std::wstring StoreNativeRegistration(const std::wstring& debugger) {
     std::wstring commandLine = L"\"" + debugger + L"\" -p %ld -e %ld";
-    EXPECT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", commandLine) &&
-                WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", L"1"));
+    EXPECT_TRUE(WriteRegistration(commandLine));
     return commandLine;
 }
 
@@ -381,12 +370,11 @@ void Store32(const KeyValues& values) {
 
 // The box is ticked only when writing the 32-bit view too loses nothing there; otherwise the
 // line below it says what 32-bit programs use, in full in its tooltip.
-TEST(DebuggerPageWow64, OpeningShowsADifferingRegistrationAndBreak32) {
-    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey),
-        aeDebug32(HKEY_LOCAL_MACHINE, kAeDebug32Key);
+TEST_F(DebuggerPageWow64, OpeningShowsADifferingRegistrationAndBreak32) {
     const std::wstring native = StoreNativeRegistration(BinPath(L"recorder.exe"));
     const std::wstring other =
         L"\"C:\\Program Files (x86)\\Some Debugging Tools\\x86\\dbg32.exe\" -p %ld -e %ld -g";
+    const std::wstring shows = L"32-bit programs: ";
     const struct {
         const char* name;
         KeyValues values;  // "" alone: an empty key
@@ -396,16 +384,14 @@ TEST(DebuggerPageWow64, OpeningShowsADifferingRegistrationAndBreak32) {
         {"no Debugger", {{L"Auto", Text(L"1")}}, L""},
         {"empty Debugger", {{L"Debugger", Text(L"")}, {L"Auto", Text(L"1")}}, L""},
         {"the same", {{L"Debugger", Text(native)}, {L"Auto", Text(L"1")}}, L""},
-        {"no Auto", {{L"Debugger", Text(native)}}, L"32-bit programs: " + native},
-        {"Auto a DWORD",
-         {{L"Debugger", Text(native)}, {L"Auto", Dword(1)}},
-         L"32-bit programs: " + native},
+        {"no Auto", {{L"Debugger", Text(native)}}, shows + native},
+        {"Auto a DWORD", {{L"Debugger", Text(native)}, {L"Auto", Dword(1)}}, shows + native},
         {"another debugger",
          {{L"Debugger", Text(other, REG_EXPAND_SZ)}, {L"Auto", Text(L"1")}},
          L"32-bit programs (auto-select): " + other},
         {"Debugger a DWORD",
          {{L"Debugger", Dword(1)}},
-         L"32-bit programs: a Debugger value that is not text"},
+         shows + L"a Debugger value that is not text"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -416,7 +402,7 @@ TEST(DebuggerPageWow64, OpeningShowsADifferingRegistrationAndBreak32) {
         EXPECT_EQ(IsWindowVisible(app.Control(kWow64Line)) != FALSE, !c.line.empty());
         EXPECT_EQ(app.ControlText(kWow64Line), c.line);
         EXPECT_EQ(app.ToolTipText(kWow64Line), c.line);
-        Close(app);
+        EXPECT_TRUE(app.Cancel());
     }
     // A line that first shows after an apply brings its tooltip along.
     {
@@ -449,20 +435,12 @@ TEST(DebuggerPageWow64, OpeningShowsADifferingRegistrationAndBreak32) {
     // The shell may say so first in a box of its own.
     std::wstring message = app.TakeMessageBox();
     EXPECT_EQ(message == kBreakFailed ? message : app.TakeMessageBox(), kBreakFailed);
-    Close(app);
-    DeleteFileW(exe.c_str());
-    RemoveDirectoryW(dir.c_str());
+    EXPECT_TRUE(app.Cancel());
 }
 
 // Apply writes the native view as ever, then, with the box ticked, the same registration into
 // the 32-bit view; unticked, the 32-bit view keeps every byte.
-TEST(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
-    const wchar_t corvane32Key[] = L"Software\\Wow6432Node\\Corvane";
-    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey),
-        aeDebug32(HKEY_LOCAL_MACHINE, kAeDebug32Key), corvane(HKEY_LOCAL_MACHINE, kCorvaneKey),
-        corvane32(HKEY_LOCAL_MACHINE, corvane32Key);
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, corvane32Key);
+TEST_F(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
     // A folder with a space, so the command lines written hold quotes.
     Stub recorder(MakeTempDir(L"corvane wow64"), L"recorder.exe");
     const std::wstring native = StoreNativeRegistration(recorder.path),
@@ -476,8 +454,7 @@ TEST(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
     ASSERT_TRUE(app.Start());
     ASSERT_FALSE(app.IsChecked(kWow64));
     app.SetEditText(kParameters, L"-p %ld -x");
-    app.PressApply();
-    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    ApplyOk(app);
     EXPECT_EQ(Registration(), chosen + L"|1|");
     EXPECT_EQ(ReadKey(HKEY_LOCAL_MACHINE, kAeDebug32Key), before);
     EXPECT_TRUE(IsWindowVisible(app.Control(kWow64Line)));
@@ -485,8 +462,7 @@ TEST(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
     // Ticked: Debugger and Auto as the native view holds them; other values stay.
     ClickNow(app, kWow64);
     EXPECT_TRUE(app.IsApplyEnabled());
-    app.PressApply();
-    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
+    ApplyOk(app);
     EXPECT_EQ(ReadKey(HKEY_LOCAL_MACHINE, kAeDebug32Key),
               (KeyValues{{L"Debugger", Text(chosen)},
                          {L"Auto", Text(L"1")},
@@ -502,19 +478,17 @@ TEST(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
                   L"[warning] The debugger was set for 64-bit programs, but not for 32-bit "
                   L"programs. An error has occurred while writing to the 32-bit view of the "
                   L"Registry.");
-        EXPECT_EQ(StoredDebugger(), native);
+        EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger"), native);
         EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebug32Key, L"Debugger"), chosen);
     }
-    Close(app);
+    EXPECT_TRUE(app.Cancel());
 
     // No 32-bit key: ticked from the start, and "No Debugger" empties both, creating it.
     ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebug32Key));
     ASSERT_TRUE(app.Start());
     EXPECT_TRUE(app.IsChecked(kWow64));
     Choose(app, 0);
-    app.PressOk();
-    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
-    EXPECT_TRUE(app.WaitExit());
+    OkAndExit(app);
     EXPECT_EQ(Registration(), L"|0|");
     EXPECT_EQ(ReadKey(HKEY_LOCAL_MACHINE, kAeDebug32Key), ReadKey(HKEY_LOCAL_MACHINE, kAeDebugKey));
 
@@ -522,21 +496,18 @@ TEST(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
     ASSERT_TRUE(app.Start());
     EXPECT_TRUE(app.IsChecked(kWow64));
     Choose(app, static_cast<int>(app.ComboItems(kList).size()) - 2);
-    app.PressOk();
-    EXPECT_EQ(app.TakeMessageBox(), kSuccess);
-    EXPECT_TRUE(app.WaitExit());
+    OkAndExit(app);
     EXPECT_EQ(Registration(), native + L"|1|");
     EXPECT_EQ(ReadKey(HKEY_LOCAL_MACHINE, kAeDebug32Key),
               (KeyValues{{L"Auto", Dword(1)},
                          {L"Debugger", Text(L"%SystemRoot%\\dbg32.exe -p %ld", REG_EXPAND_SZ)}}));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kCorvaneKey));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, corvane32Key));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kCorvane32Key));
 }
 
 // Every test runs as an elevated administrator under Wine, which is never asked: the OKs above
 // write at once. An administrator's limited token is asked, and Retry restarts elevated.
-TEST(Elevation, RetryWithALimitedTokenRestarts) {
-    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
+TEST_F(Elevation, RetryWithALimitedTokenRestarts) {
     ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", kMarker));
     HANDLE token = CreateLinkedToken();
     ASSERT_NE(token, nullptr);
@@ -548,7 +519,7 @@ TEST(Elevation, RetryWithALimitedTokenRestarts) {
     EXPECT_EQ(app.TakeMessageBox(IDRETRY), kElevationPrompt);
     // The new instance closes this one, which writes nothing, and shows its own sheet.
     EXPECT_TRUE(app.WaitExit(20000));
-    EXPECT_EQ(StoredDebugger(), kMarker);
+    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger"), kMarker);
     HWND other = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (other = FindWindowW(L"#32770", L"Corvane")); }, 20000));
     DWORD otherId = 0;

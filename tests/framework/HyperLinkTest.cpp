@@ -3,16 +3,12 @@
 // fits its text, and what a click opens. Opening is seen through a copy of the recording helper.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "framework/HyperLink.h"
 #include "resources/resource.h"
+#include "support/GuiDriver.h"
 #include "support/PageHost.h"
-#include "support/TestSupport.h"
 
 using namespace testing_support;
 
@@ -67,8 +63,7 @@ RECT PlaceOf(HWND hwnd) {
 
 // The width a link needs: its text in its font and two focus borders on each side.
 int FittedWidth(HWND link) {
-    std::wstring text(256, L'\0');
-    text.resize(GetWindowTextW(link, text.data(), 256));
+    const std::wstring text = WindowText(link);
     SIZE extent = {};
     HDC dc = GetDC(link);
     SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)));
@@ -89,9 +84,7 @@ TEST(HyperLink, LookMouseKeyboardFittingAndOpening) {
     HWND dialog = host.Page(), link = page.link.GetSafeHwnd();
 
     // Underlined; fitted to its text from the template's left edge.
-    LOGFONTW font = {};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)), sizeof(font), &font);
-    EXPECT_TRUE(font.lfUnderline);
+    EXPECT_TRUE(FontOf(link).lfUnderline);
     RECT templ = {65, 112, 65 + 56, 112 + 8};
     MapDialogRect(dialog, &templ);
     RECT place = PlaceOf(link);

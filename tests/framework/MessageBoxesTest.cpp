@@ -2,10 +2,6 @@
 // and answered from the test's own thread.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <functional>
-#include <string>
 #include <thread>
 #include <tuple>
 

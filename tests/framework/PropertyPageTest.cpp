@@ -2,9 +2,6 @@
 // page, with the page's answer, only when it comes from the page's own sheet.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <commctrl.h>
-
 #include "framework/PropertyPage.h"
 #include "resources/resource.h"
 #include "support/PageHost.h"

@@ -7,9 +7,6 @@
 
 #include <string.h>
 
-#include <string>
-#include <vector>
-
 #include "support/TestSupport.h"
 #include "version.h"
 

@@ -1,7 +1,5 @@
 #include "support/GuiDriver.h"
 
-#include <commctrl.h>
-
 namespace testing_support {
 
 std::wstring WindowText(HWND hwnd) {
@@ -21,8 +19,7 @@ std::vector<HWND> DialogWindowsOf(DWORD pid) {
             auto* s = reinterpret_cast<Search*>(lParam);
             DWORD owner = 0;
             GetWindowThreadProcessId(hwnd, &owner);
-            wchar_t name[8] = L"";
-            if (owner == s->pid && GetClassNameW(hwnd, name, 8) && !lstrcmpW(name, L"#32770"))
+            if (owner == s->pid && GetClassLongW(hwnd, GCW_ATOM) == 32770) // "#32770"
                 s->found.push_back(hwnd);
             return TRUE;
         },
@@ -45,32 +42,29 @@ UINT ShownIcon(HWND box) {
     HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    auto pixels = [&] {
+    // The bitmap's pixels once drawn, with the icon of that id on white or black.
+    auto pixels = [&](LPCWSTR id, bool white) {
+        if (id) {
+            PatBlt(dc, 0, 0, size, size, white ? WHITENESS : BLACKNESS);
+            DrawIconEx(dc, 0, 0, LoadIconW(nullptr, id), size, size, 0, nullptr, DI_NORMAL);
+        }
         std::vector<COLORREF> all;
         for (int i = 0; i < size * size; ++i)
             all.push_back(GetPixel(dc, i % size, i / size));
         return all;
     };
     BitBlt(dc, 0, 0, size, size, screen, rect.left, rect.top, SRCCOPY);
-    std::vector<COLORREF> shown = pixels();
+    const std::vector<COLORREF> shown = pixels(nullptr, false);
     UINT found = 0;
     for (auto [flag, id] : {std::pair{MB_ICONERROR, IDI_ERROR},
                             {MB_ICONWARNING, IDI_WARNING},
                             {MB_ICONINFORMATION, IDI_INFORMATION}}) {
         // The icon's opaque pixels are those it draws alike on black and on white.
-        std::vector<COLORREF> drawn[2];
-        for (int white : {0, 1}) {
-            PatBlt(dc, 0, 0, size, size, white ? WHITENESS : BLACKNESS);
-            DrawIconEx(dc, 0, 0, LoadIconW(nullptr, id), size, size, 0, nullptr, DI_NORMAL);
-            drawn[white] = pixels();
-        }
+        const auto black = pixels(id, false), white = pixels(id, true);
         size_t opaque = 0, same = 0;
-        for (size_t i = 0; i < shown.size(); ++i) {
-            if (drawn[0][i] == drawn[1][i]) {
-                ++opaque;
-                same += drawn[0][i] == shown[i];
-            }
-        }
+        for (size_t i = 0; i < shown.size(); ++i)
+            if (black[i] == white[i])
+                ++opaque, same += black[i] == shown[i];
         if (opaque > 0 && same == opaque)
             found = flag;
     }
@@ -97,21 +91,22 @@ HWND CorvaneApp::Sheet() {
     if (m_sheet && IsWindow(m_sheet))
         return m_sheet;
     m_sheet = nullptr;
-    for (HWND hwnd : DialogWindowsOf(m_process.Id())) {
+    for (HWND hwnd : DialogWindowsOf(m_process.Id()))
         if (IsSheet(hwnd))
             m_sheet = hwnd;
-    }
     return m_sheet;
 }
 
-std::wstring CorvaneApp::ToolTipText(int id) {
+std::wstring ToolTipText(HWND control) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(control, &pid);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.hwnd = CurrentPage();
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
     // The record and its text buffer must lie in the program's memory, for its tooltip to fill.
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 m_process.Id());
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     auto* remote = static_cast<BYTE*>(
         process ? VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
                 : nullptr);
@@ -120,7 +115,7 @@ std::wstring CorvaneApp::ToolTipText(int id) {
     for (HWND tip = nullptr;
          remote && !text[0] && (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr));) {
         DWORD owner = 0;
-        if (!GetWindowThreadProcessId(tip, &owner) || owner != m_process.Id())
+        if (!GetWindowThreadProcessId(tip, &owner) || owner != pid)
             continue;
         WriteProcessMemory(process, remote, &tool, sizeof(tool), nullptr);
         WriteProcessMemory(process, tool.lpszText, text, sizeof(wchar_t), nullptr);
@@ -161,14 +156,11 @@ HWND CorvaneApp::WaitForMessageBox(DWORD timeoutMs) {
     HWND box = nullptr;
     WaitUntil(
         [&] {
-            for (HWND hwnd : DialogWindowsOf(m_process.Id())) {
+            for (HWND hwnd : DialogWindowsOf(m_process.Id()))
                 if (hwnd != m_sheet && !IsSheet(hwnd) && GetDlgItem(hwnd, 0xFFFF) &&
-                    IsWindowVisible(hwnd)) {
+                    IsWindowVisible(hwnd))
                     box = hwnd;
-                    return true;
-                }
-            }
-            return false;
+            return box != nullptr;
         },
         timeoutMs);
     return box;

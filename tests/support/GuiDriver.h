@@ -17,6 +17,8 @@ namespace testing_support {
 std::wstring WindowText(HWND hwnd);
 // Top-level windows of a process whose class is the dialog class (#32770).
 std::vector<HWND> DialogWindowsOf(DWORD pid);
+// The text of the tooltip that the control's parent holds for it, in whichever process.
+std::wstring ToolTipText(HWND control);
 
 // A running corvane.exe and its sheet.
 class CorvaneApp {
@@ -42,8 +44,7 @@ public:
         return reinterpret_cast<HWND>(SendMessageW(Sheet(), PSM_GETCURRENTPAGEHWND, 0, 0));
     }
     HWND Control(int id) { return GetDlgItem(CurrentPage(), id); }
-    // The text of the tooltip that the page holds for control id.
-    std::wstring ToolTipText(int id);
+    std::wstring ToolTipText(int id) { return testing_support::ToolTipText(Control(id)); }
     std::wstring ControlText(int id) { return WindowText(Control(id)); }
     bool IsEnabled(int id) { return IsWindowEnabled(Control(id)) != FALSE; }
     bool IsChecked(int id) { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -60,6 +61,11 @@ public:
     std::vector<std::wstring> ComboItems(int id);
     void PressOk() { PressSheetButton(PSBTN_OK); }
     void PressCancel() { PressSheetButton(PSBTN_CANCEL); }
+    // Presses Cancel; true when the program then ends.
+    bool Cancel() {
+        PressCancel();
+        return WaitExit();
+    }
     void PressApply() { PressSheetButton(PSBTN_APPLYNOW); }
     void PressSheetButton(int button) { PostMessageW(Sheet(), PSM_PRESSBUTTON, button, 0); }
     void CloseBox() { PostMessageW(Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0); }

@@ -6,6 +6,12 @@
 
 namespace testing_support {
 
+LOGFONTW FontOf(HWND hwnd) {
+    LOGFONTW font = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return font;
+}
+
 PageHost::~PageHost() {
     DestroyWindow(sheet);
 }

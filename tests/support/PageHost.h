@@ -10,6 +10,9 @@
 
 namespace testing_support {
 
+// The font a control draws its text in.
+LOGFONTW FontOf(HWND hwnd);
+
 struct PageHost {
     HWND sheet = nullptr;
     PageHost() = default;

@@ -68,14 +68,10 @@ std::wstring SystemText(DWORD error) {
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
+    for (DWORD start = GetTickCount(); !condition(); Sleep(25))
         if (GetTickCount() - start > timeoutMs)
             return false;
-        Sleep(25);
-    }
+    return true;
 }
 
 RegValue Text(const std::wstring& text, DWORD type) {
@@ -89,15 +85,14 @@ RegValue Dword(DWORD value) {
 }
 
 std::optional<RegValue> ReadValue(HKEY root, const std::wstring& key, const std::wstring& name) {
-    const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
     RegValue value;
     DWORD bytes = 0;
-    if (RegGetValueW(root, key.c_str(), name.c_str(), flags, nullptr, nullptr, &bytes))
-        return std::nullopt;
-    value.data.resize(bytes);
-    if (RegGetValueW(root, key.c_str(), name.c_str(), flags, &value.type, value.data.data(),
-                     &bytes))
-        return std::nullopt;
+    for (int pass : {0, 1}) {
+        value.data.resize(bytes);
+        if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &value.type,
+                         pass ? value.data.data() : nullptr, &bytes))
+            return std::nullopt;
+    }
     value.data.resize(bytes);
     return value;
 }
@@ -148,12 +143,16 @@ bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name,
 
 bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name,
                  const std::wstring& text, DWORD type) {
-    return WriteValue(root, key, name, type, text.c_str(),
-                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    return WriteValue(root, key, name, Text(text, type));
 }
 
 bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value) {
-    return WriteValue(root, key, name, REG_DWORD, &value, sizeof(value));
+    return WriteValue(root, key, name, Dword(value));
+}
+
+bool WriteRegistration(const std::wstring& debugger, const wchar_t* autoText) {
+    return WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", debugger) &&
+           WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", autoText);
 }
 
 bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name) {
@@ -167,11 +166,9 @@ bool KeyExists(HKEY root, const std::wstring& key) {
 
 bool CreateKey(HKEY root, const std::wstring& key) {
     HKEY handle;
-    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &handle, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
+    return !RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &handle,
+                            nullptr) &&
+           !RegCloseKey(handle);
 }
 
 bool DeleteKeyTree(HKEY root, const std::wstring& key) {
@@ -182,13 +179,11 @@ bool DeleteKeyTree(HKEY root, const std::wstring& key) {
 namespace {
 // Copies a key with its values and sub-keys; false when there is none to copy.
 bool CopyKey(HKEY fromRoot, const std::wstring& from, HKEY toRoot, const std::wstring& to) {
-    HKEY source = nullptr, target = nullptr;
-    bool copied = RegOpenKeyExW(fromRoot, from.c_str(), 0, KEY_READ, &source) == ERROR_SUCCESS &&
-                  RegCreateKeyExW(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &target, nullptr) == ERROR_SUCCESS &&
-                  RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS;
-    if (source)
-        RegCloseKey(source);
+    HKEY target = nullptr;
+    bool copied = KeyExists(fromRoot, from) &&
+                  !RegCreateKeyExW(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                   &target, nullptr) &&
+                  !RegCopyTreeW(fromRoot, from.c_str(), target);
     if (target)
         RegCloseKey(target);
     return copied;
@@ -235,15 +230,14 @@ ReadOnlyKey::~ReadOnlyKey() {
 }
 
 Process::~Process() {
-    Kill();
+    if (IsRunning()) {
+        TerminateProcess(m_info.hProcess, 1);
+        WaitForSingleObject(m_info.hProcess, 5000);
+    }
     if (m_info.hProcess)
         CloseHandle(m_info.hProcess);
     if (m_info.hThread)
         CloseHandle(m_info.hThread);
-}
-
-Process::Process(Process&& other) noexcept : m_info(other.m_info) {
-    other.m_info = {};
 }
 
 bool Process::Start(const std::wstring& exe, const std::wstring& arguments, HANDLE token,
@@ -259,12 +253,9 @@ bool Process::Start(const std::wstring& exe, const std::wstring& arguments, HAND
         startup.hStdError = outputs[1];
     }
     const wchar_t* dir = currentDir.empty() ? nullptr : currentDir.c_str();
-    BOOL inherit = outputs != nullptr;
-    BOOL ok = token ? CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr,
-                                           inherit, 0, nullptr, dir, &startup, &m_info)
-                    : CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, inherit, 0,
-                                     nullptr, dir, &startup, &m_info);
-    return ok != FALSE;
+    // Without a token, the process's own.
+    return CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr,
+                                outputs != nullptr, 0, nullptr, dir, &startup, &m_info);
 }
 
 std::wstring Process::LoadedModule(const std::wstring& name) const {
@@ -289,13 +280,6 @@ bool Process::IsRunning() const {
 
 bool Process::WaitExit(DWORD timeoutMs) const {
     return !m_info.hProcess || WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0;
-}
-
-void Process::Kill() {
-    if (IsRunning()) {
-        TerminateProcess(m_info.hProcess, 1);
-        WaitForSingleObject(m_info.hProcess, 5000);
-    }
 }
 
 HANDLE CreateStandardUserToken() {

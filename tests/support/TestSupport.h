@@ -55,6 +55,8 @@ bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name,
 bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name,
                  const std::wstring& text, DWORD type = REG_SZ);
 bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
+// The native view's registration: Debugger and Auto as plain strings.
+bool WriteRegistration(const std::wstring& debugger, const wchar_t* autoText = L"1");
 bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name);
 bool KeyExists(HKEY root, const std::wstring& key);
 bool CreateKey(HKEY root, const std::wstring& key);
@@ -103,7 +105,6 @@ public:
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
-    Process(Process&& other) noexcept;
 
     // Starts exe with the given argument text (the program name is put in front). With a token
     // the process runs with it (CreateProcessAsUserW); with outputs, they are its standard output
@@ -117,7 +118,6 @@ public:
     std::wstring LoadedModule(const std::wstring& name) const;
     bool IsRunning() const;
     bool WaitExit(DWORD timeoutMs = 10000) const;
-    void Kill();
 
 private:
     PROCESS_INFORMATION m_info{};

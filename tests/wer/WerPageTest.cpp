@@ -1,13 +1,10 @@
 // The error-reporting page against the real per-user registry: what it shows, what each click
 // writes, that it stays out of Apply and Cancel, and the report folder button.
 #include <gtest/gtest.h>
-#include <windows.h>
 
+#include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
-
-#include <optional>
-#include <string>
 
 #include "support/GuiDriver.h"
 
@@ -37,11 +34,6 @@ protected:
         app.Settle();
     }
 
-    void Cancel() {
-        app.PressCancel();
-        ASSERT_TRUE(app.WaitExit());
-    }
-
     RegistryKeySnapshot snapshot{HKEY_CURRENT_USER, kWerKey};
     CorvaneApp app;
 };
@@ -66,7 +58,7 @@ TEST_F(WerPage, BoxesMirrorTheRegistryWhenThePageIsCreated) {
         StartOnPage();
         EXPECT_EQ(app.IsChecked(kReportingBox), c[4] != 0);
         EXPECT_EQ(app.IsChecked(kQueueingBox), c[5] != 0);
-        Cancel();
+        ASSERT_TRUE(app.Cancel());
     }
 }
 
@@ -94,7 +86,7 @@ TEST_F(WerPage, StandardUserClicksWriteDwordsAndRaiseALowConsentLevel) {
     EXPECT_EQ(Dword(kWerKey, L"ForceQueue"), 0u);
     ClickAndWait(kQueueingBox, L"ForceQueue", 1);
     ClickAndWait(kQueueingBox, L"ForceQueue", 0);
-    Cancel();
+    ASSERT_TRUE(app.Cancel());
 }
 
 TEST_F(WerPage, TogglesStayOutOfApplyAndCancelAndTheFolderButtonOpensTheShell) {
@@ -134,7 +126,7 @@ TEST_F(WerPage, TogglesStayOutOfApplyAndCancelAndTheFolderButtonOpensTheShell) {
     CloseHandle(process);
 
     // Cancel neither undoes nor writes anything on this page.
-    Cancel();
+    ASSERT_TRUE(app.Cancel());
     EXPECT_EQ(Dword(kWerKey, L"Disabled"), 1u);
     EXPECT_EQ(Dword(kWerKey, L"ForceQueue"), 1u);
 }
