@@ -83,3 +83,38 @@ LONG CRegistryKey::WriteValue(const wchar_t* name, DWORD type, const BYTE* data,
 LONG CRegistryKey::DeleteValue(const wchar_t* name) {
     return RegDeleteValueW(m_key.Get(), name);
 }
+
+LONG CRegistryValue::Read(CRegistryKey& key, const wchar_t* name) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD type = REG_NONE;
+        DWORD size = 0;
+        LONG error = key.ReadValue(name, type, nullptr, size);
+        if (error == ERROR_FILE_NOT_FOUND) {
+            m_present = false;
+            return ERROR_SUCCESS;
+        }
+        if (error != ERROR_SUCCESS)
+            return error;
+        CHeapMemory<BYTE> data(static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, size ? size : 1)));
+        if (!data)
+            return ERROR_NOT_ENOUGH_MEMORY;
+        error = key.ReadValue(name, type, data.Get(), size);
+        if (error == ERROR_MORE_DATA)
+            continue;
+        if (error != ERROR_SUCCESS)
+            return error;
+        m_present = true;
+        m_type = type;
+        m_size = size;
+        m_data = static_cast<CHeapMemory<BYTE>&&>(data);
+        return ERROR_SUCCESS;
+    }
+    return ERROR_MORE_DATA;
+}
+
+LONG CRegistryValue::Write(CRegistryKey& key, const wchar_t* name) const {
+    if (m_present)
+        return key.WriteValue(name, m_type, m_data.Get(), m_size);
+    LONG error = key.DeleteValue(name);
+    return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
+}

@@ -37,3 +37,25 @@ public:
 private:
     CRegKeyHandle m_key;
 };
+
+// One value exactly as stored: its type and bytes, or its absence. Like CRegistryKey, it returns
+// Win32 error codes.
+class CRegistryValue {
+public:
+    // ERROR_SUCCESS also when there is no such value; IsPresent() then says so. A value that
+    // grows while it is read is read again.
+    LONG Read(CRegistryKey& key, const wchar_t* name);
+    // Stores the value as read; an absent one is deleted.
+    LONG Write(CRegistryKey& key, const wchar_t* name) const;
+
+    bool IsPresent() const { return m_present; }
+    DWORD GetType() const { return m_type; }
+    DWORD GetSize() const { return m_size; }
+    const BYTE* GetData() const { return m_data.Get(); }
+
+private:
+    bool m_present = false;
+    DWORD m_type = REG_NONE;
+    DWORD m_size = 0;
+    CHeapMemory<BYTE> m_data;
+};

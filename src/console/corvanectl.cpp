@@ -53,11 +53,7 @@ const wchar_t kUsage[] =
 // How long "test" waits for the crash companion.
 constexpr DWORD kTestTimeoutMs = 60000;
 
-struct View {
-    REGSAM sam;
-    int bits;
-};
-const View kViews[] = {{KEY_WOW64_64KEY, 64}, {KEY_WOW64_32KEY, 32}};
+const REGSAM kViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
 
 // The views a command works on; both unless --view says otherwise.
 struct ViewChoice {
@@ -122,22 +118,11 @@ int RefuseWithoutElevation() {
 
 // --- show ----------------------------------------------------------------------------------
 
-// One value exactly as stored.
-struct RawValue {
-    bool present = false;
-    DWORD type = REG_NONE;
-    DWORD size = 0;
-    BYTE bytes[2048];
-    bool truncated = false;
-};
+// Longer values are described by their type and size only.
+constexpr DWORD kMaxShownBytes = 2048;
 
-void ReadRaw(CRegistryKey& key, const wchar_t* name, RawValue& value) {
-    value.size = sizeof(value.bytes);
-    LONG error = key.ReadValue(name, value.type, value.bytes, value.size);
-    value.truncated = error == ERROR_MORE_DATA;
-    value.present = error == ERROR_SUCCESS || value.truncated;
-    if (value.truncated)
-        value.size = 0;
+bool IsShown(const CRegistryValue& value) {
+    return value.GetSize() <= kMaxShownBytes;
 }
 
 const wchar_t* TypeName(DWORD type) {
@@ -165,45 +150,46 @@ const wchar_t* TypeName(DWORD type) {
     }
 }
 
-bool IsText(const RawValue& value) {
-    return (value.type == REG_SZ || value.type == REG_EXPAND_SZ) && value.size % 2 == 0;
+bool IsText(const CRegistryValue& value) {
+    return (value.GetType() == REG_SZ || value.GetType() == REG_EXPAND_SZ) &&
+           value.GetSize() % 2 == 0;
 }
 
 // A text value up to its first terminator (or its end), and whether it has one.
-CString TextOf(const RawValue& value, bool& terminated) {
-    const wchar_t* chars = reinterpret_cast<const wchar_t*>(value.bytes);
+CString TextOf(const CRegistryValue& value, bool& terminated) {
+    const wchar_t* chars = reinterpret_cast<const wchar_t*>(value.GetData());
     int length = 0;
-    const int count = static_cast<int>(value.size / 2);
+    const int count = static_cast<int>(value.GetSize() / 2);
     while (length < count && chars[length])
         ++length;
     terminated = length < count;
     return CString(chars, length);
 }
 
-CString HexOf(const RawValue& value, const wchar_t* separator) {
+CString HexOf(const CRegistryValue& value, const wchar_t* separator) {
     CString hex;
-    for (DWORD i = 0; i < value.size; ++i)
-        hex.AppendFormat(L"%s%02x", i ? separator : L"", value.bytes[i]);
+    for (DWORD i = 0; i < value.GetSize(); ++i)
+        hex.AppendFormat(L"%s%02x", i ? separator : L"", value.GetData()[i]);
     return hex;
 }
 
-CString Describe(const RawValue& value) {
+CString Describe(const CRegistryValue& value) {
     CString text;
-    if (!value.present)
+    if (!value.IsPresent())
         return CString(L"(none)");
-    if (value.truncated) {
-        text.Format(L"%s (too long to show)", TypeName(value.type));
+    if (!IsShown(value)) {
+        text.Format(L"%s (too long to show)", TypeName(value.GetType()));
     } else if (IsText(value)) {
         bool terminated = false;
         CString chars = TextOf(value, terminated);
-        text.Format(L"%s %s%s", TypeName(value.type), chars.GetString(),
+        text.Format(L"%s %s%s", TypeName(value.GetType()), chars.GetString(),
                     terminated ? L"" : L" (no terminator)");
-    } else if (value.type == REG_DWORD && value.size == 4) {
+    } else if (value.GetType() == REG_DWORD && value.GetSize() == 4) {
         DWORD number = 0;
-        CopyMemory(&number, value.bytes, 4);
+        CopyMemory(&number, value.GetData(), 4);
         text.Format(L"REG_DWORD %lu", number);
     } else {
-        text.Format(L"%s hex: %s", TypeName(value.type), HexOf(value, L" ").GetString());
+        text.Format(L"%s hex: %s", TypeName(value.GetType()), HexOf(value, L" ").GetString());
     }
     return text;
 }
@@ -222,12 +208,12 @@ CString JsonString(const wchar_t* text) {
     return json;
 }
 
-CString JsonValue(const RawValue& value) {
-    if (!value.present)
+CString JsonValue(const CRegistryValue& value) {
+    if (!value.IsPresent())
         return CString(L"null");
     CString json;
-    json.Format(L"{\"type\":\"%s\",\"size\":%lu", TypeName(value.type), value.size);
-    if (!value.truncated) {
+    json.Format(L"{\"type\":\"%s\",\"size\":%lu", TypeName(value.GetType()), value.GetSize());
+    if (IsShown(value)) {
         json.AppendFormat(L",\"bytes\":\"%s\"", HexOf(value, L"").GetString());
         if (IsText(value)) {
             bool terminated = false;
@@ -238,6 +224,16 @@ CString JsonValue(const RawValue& value) {
     }
     json += L"}";
     return json;
+}
+
+// The current user's error-reporting switches, as show and wer print them.
+CString ErrorReportingLines() {
+    CString lines;
+    lines.Format(L"Error reporting%s\n  Enabled:  %s\n  Queueing forced: %s\n",
+                 IsErrorReportingAvailable() ? L"" : L" (no per-user key)",
+                 IsErrorReportingEnabled() ? L"yes" : L"no",
+                 IsReportQueueingForced() ? L"yes" : L"no");
+    return lines;
 }
 
 // The catalogue entry the page would select for the view: "No Debugger" when the registration
@@ -266,45 +262,43 @@ int Show(CArguments& args) {
         return FailWithLastError(L"the list of debuggers could not be built");
 
     CString out(json ? L"{\"views\":[" : L"");
-    for (const View& view : kViews) {
+    for (REGSAM view : kViews) {
         CRegistryKey key;
-        RawValue debugger, autoStart;
+        // A value that cannot be read shows as none.
+        CRegistryValue debugger, autoStart;
         bool keyFound =
-            key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | view.sam) == ERROR_SUCCESS;
+            key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | view) == ERROR_SUCCESS;
         if (keyFound) {
-            ReadRaw(key, kDebuggerValue, debugger);
-            ReadRaw(key, kAutoValue, autoStart);
+            debugger.Read(key, kDebuggerValue);
+            autoStart.Read(key, kAutoValue);
         }
-        CString entry = MatchingEntry(catalogue, view.sam);
-        bool saved = HasSavedRegistration(view.sam);
+        CString entry = MatchingEntry(catalogue, view);
+        bool saved = HasSavedRegistration(view);
         if (json) {
             out.AppendFormat(L"%s{\"view\":%d,\"key\":%s,\"debugger\":%s,\"auto\":%s,"
                              L"\"entry\":%s,\"saved\":%s}",
-                             view.bits == 64 ? L"" : L",", view.bits, keyFound ? L"true" : L"false",
-                             JsonValue(debugger).GetString(), JsonValue(autoStart).GetString(),
-                             JsonString(entry).GetString(), saved ? L"true" : L"false");
+                             view == kViews[0] ? L"" : L",", BitsOf(view),
+                             keyFound ? L"true" : L"false", JsonValue(debugger).GetString(),
+                             JsonValue(autoStart).GetString(), JsonString(entry).GetString(),
+                             saved ? L"true" : L"false");
         } else {
             out.AppendFormat(L"%d-bit registration%s\n  Debugger: %s\n  Auto:     %s\n"
                              L"  Entry:    %s\n  Saved registration: %s\n",
-                             view.bits, keyFound ? L"" : L" (no AeDebug key)",
+                             BitsOf(view), keyFound ? L"" : L" (no AeDebug key)",
                              Describe(debugger).GetString(), Describe(autoStart).GetString(),
                              entry.GetString(), saved ? L"yes" : L"no");
         }
     }
 
-    const bool available = IsErrorReportingAvailable();
-    const bool enabled = IsErrorReportingEnabled();
-    const bool queued = IsReportQueueingForced();
     if (json) {
         out.AppendFormat(L"],\"errorReporting\":{\"available\":%s,\"enabled\":%s,"
                          L"\"queueForced\":%s},\"entries\":[",
-                         available ? L"true" : L"false", enabled ? L"true" : L"false",
-                         queued ? L"true" : L"false");
+                         IsErrorReportingAvailable() ? L"true" : L"false",
+                         IsErrorReportingEnabled() ? L"true" : L"false",
+                         IsReportQueueingForced() ? L"true" : L"false");
     } else {
-        out.AppendFormat(L"Error reporting%s\n  Enabled:  %s\n  Queueing forced: %s\n"
-                         L"Debuggers for set --entry:\n",
-                         available ? L"" : L" (no per-user key)", enabled ? L"yes" : L"no",
-                         queued ? L"yes" : L"no");
+        out += ErrorReportingLines();
+        out += L"Debuggers for set --entry:\n";
     }
     for (int i = 0; i < catalogue.GetCount(); ++i) {
         CString name = LoadText(catalogue[i].m_nameId);
@@ -538,9 +532,7 @@ int Wer(CArguments& args) {
         return FailWithLastError(L"the error-reporting switch could not be set");
     if (queue >= 0 && !SetReportQueueingForced(queue == 1))
         return FailWithLastError(L"the report queueing switch could not be set");
-    PrintOut(L"Error reporting%s\n  Enabled:  %s\n  Queueing forced: %s\n",
-             IsErrorReportingAvailable() ? L"" : L" (no per-user key)",
-             IsErrorReportingEnabled() ? L"yes" : L"no", IsReportQueueingForced() ? L"yes" : L"no");
+    WriteOut(ErrorReportingLines());
     return kExitSuccess;
 }
 

@@ -1,7 +1,6 @@
 #include "debugger/SavedRegistration.h"
 
 #include "base/Error.h"
-#include "base/Handle.h"
 #include "base/RegistryKey.h"
 #include "debugger/AeDebug.h"
 
@@ -16,70 +15,18 @@ constexpr DWORD kHasDebugger = 0x1;
 constexpr DWORD kHasAuto = 0x2;
 constexpr int kMaxViews = 2;
 
-// One value exactly as stored (type and bytes), or its absence.
-class CStoredValue {
-public:
-    bool Read(CRegistryKey& key, const wchar_t* name) {
-        // A value that grows between asking its size and reading it is asked again.
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            DWORD type = REG_NONE;
-            DWORD size = 0;
-            LONG error = key.ReadValue(name, type, nullptr, size);
-            if (error == ERROR_FILE_NOT_FOUND) {
-                m_present = false;
-                return true;
-            }
-            if (!Win32Succeeded(error))
-                return false;
-            CHeapMemory<BYTE> data(
-                static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, size ? size : 1)));
-            if (!data) {
-                SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-                return false;
-            }
-            error = key.ReadValue(name, type, data.Get(), size);
-            if (error == ERROR_MORE_DATA)
-                continue;
-            if (!Win32Succeeded(error))
-                return false;
-            m_present = true;
-            m_type = type;
-            m_size = size;
-            m_data = static_cast<CHeapMemory<BYTE>&&>(data);
-            return true;
-        }
-        SetLastError(ERROR_MORE_DATA);
-        return false;
-    }
-
-    // An absent value is deleted.
-    bool Write(CRegistryKey& key, const wchar_t* name) const {
-        if (!m_present) {
-            LONG error = key.DeleteValue(name);
-            return error == ERROR_FILE_NOT_FOUND || Win32Succeeded(error);
-        }
-        return Win32Succeeded(key.WriteValue(name, m_type, m_data.Get(), m_size));
-    }
-
-    bool IsPresent() const { return m_present; }
-
-private:
-    bool m_present = false;
-    DWORD m_type = REG_NONE;
-    DWORD m_size = 0;
-    CHeapMemory<BYTE> m_data;
-};
-
 // The two values of a registration exactly as stored.
 struct StoredRegistration {
-    CStoredValue debugger;
-    CStoredValue autoStart;
+    CRegistryValue debugger;
+    CRegistryValue autoStart;
 
     bool Read(CRegistryKey& key) {
-        return debugger.Read(key, kDebuggerValue) && autoStart.Read(key, kAutoValue);
+        return Win32Succeeded(debugger.Read(key, kDebuggerValue)) &&
+               Win32Succeeded(autoStart.Read(key, kAutoValue));
     }
     bool Write(CRegistryKey& key) const {
-        return debugger.Write(key, kDebuggerValue) && autoStart.Write(key, kAutoValue);
+        return Win32Succeeded(debugger.Write(key, kDebuggerValue)) &&
+               Win32Succeeded(autoStart.Write(key, kAutoValue));
     }
     DWORD Present() const {
         return (debugger.IsPresent() ? kHasDebugger : 0) | (autoStart.IsPresent() ? kHasAuto : 0);
