@@ -165,10 +165,6 @@ bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int s
     return ShellExecuteSystem(info);
 }
 
-bool ShellOpen(const wchar_t* file, const wchar_t* parameters) {
-    return ShellOpen(GetActiveWindow(), file, parameters, SW_SHOWNORMAL);
-}
-
 bool AppendPath(wchar_t* path, UINT capacity, const wchar_t* name) {
     while (*name == L'\\')
         ++name;

@@ -40,5 +40,8 @@ const wchar_t* FindFileName(const wchar_t* path);
 bool ShellExecuteSystem(SHELLEXECUTEINFOW& info);
 // Opens a file, program or folder with the shell's "open" verb.
 bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show);
-// The same, owned by the active window and shown normally.
-bool ShellOpen(const wchar_t* file, const wchar_t* parameters = nullptr);
+// The same, owned by the active window and shown normally. Inline, so that only the programs
+// that use it import the window function.
+inline bool ShellOpen(const wchar_t* file, const wchar_t* parameters = nullptr) {
+    return ShellOpen(GetActiveWindow(), file, parameters, SW_SHOWNORMAL);
+}

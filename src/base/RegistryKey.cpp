@@ -113,8 +113,17 @@ LONG CRegistryValue::Read(CRegistryKey& key, const wchar_t* name) {
 }
 
 LONG CRegistryValue::Write(CRegistryKey& key, const wchar_t* name) const {
-    if (m_present)
-        return key.WriteValue(name, m_type, m_data.Get(), m_size);
+    if (m_present) {
+        // RegSetValueExW takes a text whose last character is not NUL but whose next one is for a
+        // text that forgot its terminator, and stores one character more. So the bytes go from a
+        // copy followed by bytes that are never NUL, and every value is stored exactly as read.
+        CHeapMemory<BYTE> padded(static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, m_size + 4)));
+        if (!padded)
+            return ERROR_NOT_ENOUGH_MEMORY;
+        CopyMemory(padded.Get(), m_data.Get(), m_size);
+        FillMemory(padded.Get() + m_size, 4, 0xFF);
+        return key.WriteValue(name, m_type, padded.Get(), m_size);
+    }
     LONG error = key.DeleteValue(name);
     return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
 }

@@ -12,6 +12,7 @@
 #include "base/String.h"
 #include "console/Console.h"
 #include "debugger/AeDebug.h"
+#include "debugger/DebuggerChoice.h"
 #include "debugger/SavedRegistration.h"
 #include "privileges/Elevation.h"
 #include "resources/resource.h"
@@ -52,12 +53,33 @@ const wchar_t kUsage[] =
 
 // How long "test" waits for the crash companion.
 constexpr DWORD kTestTimeoutMs = 60000;
+// The exception raise.exe raises, which its process ends with when nothing handles it.
+constexpr DWORD kTestException = 0xE0C0FFEE;
 
-const REGSAM kViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+// The statuses a process ends with when the loader could not start it: a missing or damaged DLL
+// or entry point, or an image of another kind.
+bool IsLoaderFailure(DWORD code) {
+    static const DWORD kLoaderFailures[] = {
+        0xC0000135, // STATUS_DLL_NOT_FOUND
+        0xC0000139, // STATUS_ENTRYPOINT_NOT_FOUND
+        0xC0000138, // STATUS_ORDINAL_NOT_FOUND
+        0xC000007B, // STATUS_INVALID_IMAGE_FORMAT
+        0xC0000142, // STATUS_DLL_INIT_FAILED
+        0xC0000017, // STATUS_NO_MEMORY
+        0xC00000BA, // STATUS_FILE_IS_A_DIRECTORY
+    };
+    for (DWORD failure : kLoaderFailures) {
+        if (code == failure)
+            return true;
+    }
+    return false;
+}
+
+const REGSAM kViews[] = {kNativeView, kWow64View};
 
 // The views a command works on; both unless --view says otherwise.
 struct ViewChoice {
-    REGSAM sams[2] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+    REGSAM sams[2] = {kNativeView, kWow64View};
     int count = 2;
     bool given = false;
 };
@@ -84,14 +106,14 @@ bool TakeView(CArguments& args, ViewChoice& views, int& exitCode) {
     const wchar_t* value = args.Next();
     views.given = true;
     if (value && Is(value, L"64")) {
-        views.sams[0] = KEY_WOW64_64KEY;
+        views.sams[0] = kNativeView;
         views.count = 1;
     } else if (value && Is(value, L"32")) {
-        views.sams[0] = KEY_WOW64_32KEY;
+        views.sams[0] = kWow64View;
         views.count = 1;
     } else if (value && Is(value, L"both")) {
-        views.sams[0] = KEY_WOW64_64KEY;
-        views.sams[1] = KEY_WOW64_32KEY;
+        views.sams[0] = kNativeView;
+        views.sams[1] = kWow64View;
         views.count = 2;
     } else {
         exitCode = FailUsage(L"--view takes 64, 32 or both.");
@@ -101,7 +123,7 @@ bool TakeView(CArguments& args, ViewChoice& views, int& exitCode) {
 }
 
 int BitsOf(REGSAM sam) {
-    return sam == KEY_WOW64_32KEY ? 32 : 64;
+    return sam == kWow64View ? 32 : 64;
 }
 
 CString LoadText(UINT id) {
@@ -155,15 +177,36 @@ bool IsText(const CRegistryValue& value) {
            value.GetSize() % 2 == 0;
 }
 
-// A text value up to its first terminator (or its end), and whether it has one.
-CString TextOf(const CRegistryValue& value, bool& terminated) {
+// Characters that could end or redraw a line of the output, and halves of a character without
+// their other half, go out as \uXXXX: a crafted value must not forge lines of its own, and JSON
+// must stay valid. In JSON, quotes and backslashes are escaped too.
+CString Escaped(const wchar_t* chars, int length, bool json) {
+    CString text;
+    for (int i = 0; i < length; ++i) {
+        const wchar_t c = chars[i];
+        if (IS_HIGH_SURROGATE(c) && i + 1 < length && IS_LOW_SURROGATE(chars[i + 1])) {
+            text.Append(chars + i++, 2);
+        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
+                   IS_HIGH_SURROGATE(c) || IS_LOW_SURROGATE(c)) {
+            text.AppendFormat(L"\\u%04x", static_cast<unsigned>(c));
+        } else {
+            if (json && (c == L'"' || c == L'\\'))
+                text.Append(L"\\", 1);
+            text.Append(chars + i, 1);
+        }
+    }
+    return text;
+}
+
+// A text value up to its first terminator (or its end), escaped, and whether it has one.
+CString TextOf(const CRegistryValue& value, bool& terminated, bool json) {
     const wchar_t* chars = reinterpret_cast<const wchar_t*>(value.GetData());
     int length = 0;
     const int count = static_cast<int>(value.GetSize() / 2);
     while (length < count && chars[length])
         ++length;
     terminated = length < count;
-    return CString(chars, length);
+    return Escaped(chars, length, json);
 }
 
 CString HexOf(const CRegistryValue& value, const wchar_t* separator) {
@@ -181,7 +224,7 @@ CString Describe(const CRegistryValue& value) {
         text.Format(L"%s (too long to show)", TypeName(value.GetType()));
     } else if (IsText(value)) {
         bool terminated = false;
-        CString chars = TextOf(value, terminated);
+        CString chars = TextOf(value, terminated, false);
         text.Format(L"%s %s%s", TypeName(value.GetType()), chars.GetString(),
                     terminated ? L"" : L" (no terminator)");
     } else if (value.GetType() == REG_DWORD && value.GetSize() == 4) {
@@ -196,14 +239,7 @@ CString Describe(const CRegistryValue& value) {
 
 CString JsonString(const wchar_t* text) {
     CString json(L"\"");
-    for (const wchar_t* c = text; *c; ++c) {
-        if (*c == L'"' || *c == L'\\')
-            json.AppendFormat(L"\\%c", *c);
-        else if (*c < 0x20)
-            json.AppendFormat(L"\\u%04x", static_cast<unsigned>(*c));
-        else
-            json.Append(c, 1);
-    }
+    json += Escaped(text, lstrlenW(text), true);
     json += L"\"";
     return json;
 }
@@ -217,8 +253,8 @@ CString JsonValue(const CRegistryValue& value) {
         json.AppendFormat(L",\"bytes\":\"%s\"", HexOf(value, L"").GetString());
         if (IsText(value)) {
             bool terminated = false;
-            CString chars = TextOf(value, terminated);
-            json.AppendFormat(L",\"text\":%s,\"terminated\":%s", JsonString(chars).GetString(),
+            CString chars = TextOf(value, terminated, true);
+            json.AppendFormat(L",\"text\":\"%s\",\"terminated\":%s", chars.GetString(),
                               terminated ? L"true" : L"false");
         }
     }
@@ -236,17 +272,30 @@ CString ErrorReportingLines() {
     return lines;
 }
 
-// The catalogue entry the page would select for the view: "No Debugger" when the registration
-// cannot be read, the first entry with the same executable, else "Other debugger...".
+// The catalogue entry the page would select for the view.
 CString MatchingEntry(const CSimpleArray<CDebuggerEntry>& catalogue, REGSAM view) {
     CDebuggerEntry stored;
-    if (!ReadAeDebug(stored, view))
-        return LoadText(IDS_NO_DEBUGGER);
-    for (int i = 0; i < catalogue.GetCount(); ++i) {
-        if (catalogue[i].ComparePath(stored) == 0)
-            return LoadText(catalogue[i].m_nameId);
+    bool read = false;
+    return LoadText(catalogue[SelectStoredEntry(catalogue, stored, read, view)].GetNameId());
+}
+
+// Whether the view holds a saved copy; one that is there but cannot be read says why.
+CString SavedState(REGSAM view, bool json) {
+    CString state;
+    const SavedCopy saved = FindSavedRegistration(view);
+    if (saved == SavedCopy::kUnreadable) {
+        CString why;
+        GetErrorText(HResultFromLastError(), why);
+        if (json)
+            state.Format(L"true,\"savedError\":%s", JsonString(why).GetString());
+        else
+            state.Format(L"yes, but it cannot be read: %s", why.GetString());
+    } else if (json) {
+        state = saved == SavedCopy::kPresent ? L"true" : L"false";
+    } else {
+        state = saved == SavedCopy::kPresent ? L"yes" : L"no";
     }
-    return LoadText(IDS_OTHER_DEBUGGER);
+    return state;
 }
 
 int Show(CArguments& args) {
@@ -273,20 +322,20 @@ int Show(CArguments& args) {
             autoStart.Read(key, kAutoValue);
         }
         CString entry = MatchingEntry(catalogue, view);
-        bool saved = HasSavedRegistration(view);
+        CString saved = SavedState(view, json);
         if (json) {
             out.AppendFormat(L"%s{\"view\":%d,\"key\":%s,\"debugger\":%s,\"auto\":%s,"
                              L"\"entry\":%s,\"saved\":%s}",
                              view == kViews[0] ? L"" : L",", BitsOf(view),
                              keyFound ? L"true" : L"false", JsonValue(debugger).GetString(),
                              JsonValue(autoStart).GetString(), JsonString(entry).GetString(),
-                             saved ? L"true" : L"false");
+                             saved.GetString());
         } else {
             out.AppendFormat(L"%d-bit registration%s\n  Debugger: %s\n  Auto:     %s\n"
                              L"  Entry:    %s\n  Saved registration: %s\n",
                              BitsOf(view), keyFound ? L"" : L" (no AeDebug key)",
                              Describe(debugger).GetString(), Describe(autoStart).GetString(),
-                             entry.GetString(), saved ? L"yes" : L"no");
+                             entry.GetString(), saved.GetString());
         }
     }
 
@@ -301,7 +350,7 @@ int Show(CArguments& args) {
         out += L"Debuggers for set --entry:\n";
     }
     for (int i = 0; i < catalogue.GetCount(); ++i) {
-        CString name = LoadText(catalogue[i].m_nameId);
+        CString name = LoadText(catalogue[i].GetNameId());
         if (json)
             out.AppendFormat(L"%s%s", i ? L"," : L"", JsonString(name).GetString());
         else
@@ -315,26 +364,25 @@ int Show(CArguments& args) {
 
 // --- set, off, restore -----------------------------------------------------------------------
 
-// The page's checks with its texts: a path, an existing executable, parameters.
-int Validate(const wchar_t* pathText, const CDebuggerEntry& entry) {
-    UINT failure = 0;
-    if (!*pathText)
-        failure = IDS_EMPTY_PATH;
-    else if (!entry.Exists())
-        failure = IDS_EXE_MISSING;
-    else if (entry.GetParameters().IsEmpty())
-        failure = IDS_EMPTY_PARAMETERS;
-    if (!failure)
-        return kExitSuccess;
-    PrintError(L"%s", LoadText(failure).GetString());
-    return kExitUsage;
+// A change that did not succeed: nothing was changed, or the views before the one that failed
+// were.
+int ReportFailure(const ChangeResult& result, const ViewChoice& views, const wchar_t* what) {
+    SetLastError(result.error);
+    CString text;
+    if (!result.AnyChanged())
+        text.Format(L"%s; nothing was changed", what);
+    else
+        text.Format(L"%s in the %d-bit view; the %d-bit view was changed", what,
+                    BitsOf(views.sams[result.failed]), BitsOf(views.sams[0]));
+    return FailWithLastError(text);
 }
 
 int Replace(const CDebuggerEntry& entry, const ViewChoice& views) {
     if (!IsElevated())
         return RefuseWithoutElevation();
-    if (!ReplaceAeDebug(entry, views.sams, views.count))
-        return FailWithLastError(L"the debugger could not be set; nothing was changed");
+    const ChangeResult result = ApplyChoice(entry, views.sams, views.count);
+    if (!result.succeeded)
+        return ReportFailure(result, views, L"the debugger could not be set");
     PrintOut(L"%s\n", LoadText(IDS_DEBUGGER_SET).GetString());
     return kExitSuccess;
 }
@@ -371,32 +419,29 @@ int Set(CArguments& args) {
         return FailUsage(L"set needs the debugger's path (or --entry NAME).");
 
     CDebuggerEntry entry(DEBUGGER_CUSTOM, IDS_OTHER_DEBUGGER, nullptr, nullptr, false);
-    const wchar_t* pathText = positional[0];
+    CString path = positional[0], parameters = positional[1];
+    bool start = autoStart == 1;
     if (entryName) {
         CSimpleArray<CDebuggerEntry> catalogue;
         if (!LoadDebuggerCatalogue(catalogue))
             return FailWithLastError(L"the list of debuggers could not be built");
-        int found = -1;
-        for (int i = 0; i < catalogue.GetCount() && found < 0; ++i) {
-            if (CompareStringOrdinal(LoadText(catalogue[i].m_nameId), -1, entryName, -1, TRUE) ==
-                CSTR_EQUAL)
-                found = i;
-        }
+        const int found = FindEntryByName(catalogue, entryName);
         if (found < 0)
             return FailUsage(L"no debugger is named \"%s\"; \"corvanectl show\" lists them.",
                              entryName);
+        // A known debugger as the page shows it when chosen, with its automatic start unless
+        // one was given.
         entry = catalogue[found];
-        // "No Debugger" is written as the page writes it, with automatic start off.
-        if (entry.IsNone())
-            return Replace(entry, views);
-        if (autoStart >= 0)
-            entry.m_autoStart = autoStart == 1;
-        pathText = entry.GetPath();
-    } else {
-        entry.Set(pathText, positional[1] ? positional[1] : L"", autoStart == 1);
+        path = entry.GetPath();
+        parameters = entry.GetParameters();
+        start = autoStart < 0 ? entry.IsAutoStart() : autoStart == 1;
     }
-    int invalid = Validate(pathText, entry);
-    return invalid != kExitSuccess ? invalid : Replace(entry, views);
+    const ChoiceFault fault = CheckChoice(entry, path, parameters, start);
+    if (fault != ChoiceFault::kNone) {
+        PrintError(L"%s", LoadText(ChoiceFaultText(fault)).GetString());
+        return kExitUsage;
+    }
+    return Replace(entry, views);
 }
 
 // A command whose only option is --view.
@@ -426,36 +471,41 @@ int Restore(CArguments& args) {
     int exitCode = kExitUsage;
     if (!TakeOnlyViews(args, L"restore", views, exitCode))
         return exitCode;
-    // Without --view, the views that hold a saved registration; a view named on purpose must
-    // hold one.
-    ViewChoice chosen;
-    chosen.count = 0;
-    for (int i = 0; i < views.count; ++i) {
-        if (HasSavedRegistration(views.sams[i])) {
-            chosen.sams[chosen.count++] = views.sams[i];
-        } else if (views.given) {
-            PrintError(L"the %d-bit view holds no saved registration. Nothing was changed.",
-                       BitsOf(views.sams[i]));
-            return kExitFailure;
-        }
-    }
-    if (chosen.count == 0) {
-        PrintError(L"there is no saved registration to restore.");
-        return kExitFailure;
-    }
     if (!IsElevated())
         return RefuseWithoutElevation();
-    if (!RestoreAeDebug(chosen.sams, chosen.count)) {
-        if (GetLastError() == ERROR_INVALID_DATA) {
+    // Without --view, the views that hold a saved registration; a view named on purpose must
+    // hold one.
+    const ChangeResult result = RestoreChoice(views.sams, views.count, views.given ? views.count : 0);
+    if (!result.succeeded) {
+        const int bits = result.failed >= 0 ? BitsOf(views.sams[result.failed]) : 0;
+        if (result.error == ERROR_INVALID_DATA) {
             PrintError(L"%s", LoadText(IDS_SAVED_DAMAGED).GetString());
             return kExitFailure;
         }
-        return FailWithLastError(L"the saved registration could not be restored; nothing was "
-                                 L"changed");
+        if (result.error == ERROR_FILE_NOT_FOUND && bits) {
+            PrintError(L"the %d-bit view holds no saved registration. Nothing was changed.", bits);
+            return kExitFailure;
+        }
+        if (result.error == ERROR_FILE_NOT_FOUND) {
+            PrintError(L"there is no saved registration to restore.");
+            return kExitFailure;
+        }
+        if (!result.AnyChanged() && bits &&
+            FindSavedRegistration(views.sams[result.failed]) == SavedCopy::kUnreadable) {
+            CString what;
+            what.Format(L"the saved registration of the %d-bit view cannot be read; nothing was "
+                        L"changed",
+                        bits);
+            SetLastError(result.error);
+            return FailWithLastError(what);
+        }
+        return ReportFailure(result, views, L"the saved registration could not be restored");
     }
-    for (int i = 0; i < chosen.count; ++i)
-        PrintOut(L"The saved registration of the %d-bit view was restored.\n",
-                 BitsOf(chosen.sams[i]));
+    for (int i = 0; i < views.count; ++i) {
+        if (result.changed[i])
+            PrintOut(L"The saved registration of the %d-bit view was restored.\n",
+                     BitsOf(views.sams[i]));
+    }
     return kExitSuccess;
 }
 
@@ -497,13 +547,17 @@ int Test(CArguments& args) {
                    kTestTimeoutMs / 1000);
         return kExitFailure;
     }
-    // An unhandled exception ends a process with the exception's code, an NTSTATUS error or
-    // warning; a program that exits on its own returns a small number.
-    if ((code & 0x80000000u) != 0) {
+    // raise.exe ends with the code of its own exception, unhandled; anything else, a loader's
+    // status among them, means the test did not happen as meant.
+    if (code == kTestException) {
         PrintOut(L"%s ended by a crash (exception 0x%08lX).\n", name, code);
         return kExitSuccess;
     }
-    PrintError(L"%s ended with exit code %lu, not by a crash.", name, code);
+    if (IsLoaderFailure(code)) {
+        PrintError(L"%s could not be loaded (status 0x%08lX); it never ran.", name, code);
+        return kExitFailure;
+    }
+    PrintError(L"%s ended with exit code 0x%08lX, not by its test exception.", name, code);
     return kExitFailure;
 }
 

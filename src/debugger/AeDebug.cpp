@@ -57,15 +57,15 @@ bool ParseCommandLine(CString& text, CDebuggerEntry& entry) {
         return false;
     }
     entry.SetPath(path);
-    entry.m_parameters = end < length ? Trimmed(chars + end + 1, length - end - 1) : CString();
+    entry.SetParameters(end < length ? Trimmed(chars + end + 1, length - end - 1) : CString());
     return true;
 }
 
 // True when the record holds every text it was built from; false when memory ran out.
 bool IsComplete(const CDebuggerEntry& entry, const wchar_t* executable, const wchar_t* parameters) {
-    if (executable && entry.m_path.IsEmpty())
+    if (executable && entry.GetPath().IsEmpty())
         return false;
-    return !parameters || entry.m_parameters.GetLength() == static_cast<int>(wcslen(parameters));
+    return !parameters || entry.GetParameters().GetLength() == static_cast<int>(wcslen(parameters));
 }
 } // namespace
 
@@ -82,13 +82,13 @@ bool ReadRegistration(const wchar_t* subKey, CDebuggerEntry& entry, REGSAM view)
 
     DWORD count = 0;
     if (key.ReadString(kAutoValue, nullptr, count) != ERROR_SUCCESS) {
-        entry.m_autoStart = false; // missing or not text: the system asks before starting
+        entry.SetAutoStart(false); // missing or not text: the system asks before starting
         return true;
     }
     CString autoText;
     if (!ReadText(key, kAutoValue, autoText))
         return false;
-    entry.m_autoStart = autoText == L"1";
+    entry.SetAutoStart(autoText == L"1");
     return true;
 }
 
@@ -98,7 +98,7 @@ bool WriteAeDebug(const CDebuggerEntry& entry, REGSAM view) {
     return Win32Succeeded(key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_WRITE | view)) &&
            Win32Succeeded(
                key.WriteString(kDebuggerValue, BuildDebuggerCommandLine(entry), REG_SZ)) &&
-           autoText.Format(L"%d", entry.m_autoStart ? 1 : 0) &&
+           autoText.Format(L"%d", entry.IsAutoStart() ? 1 : 0) &&
            Win32Succeeded(key.WriteString(kAutoValue, autoText, REG_SZ));
 }
 
@@ -107,8 +107,9 @@ CString BuildDebuggerCommandLine(const CDebuggerEntry& entry) {
     CString commandLine;
     if (path.IsEmpty())
         return commandLine;
-    // Quoted when it holds a space, unless the quoted form would not fit MAX_PATH.
-    if (wcschr(path, L' ') && path.GetLength() + 3 < MAX_PATH) {
+    // Quoted when it holds a space, at any length: unquoted, the system and every reader take
+    // the text up to the space for the program.
+    if (wcschr(path, L' ')) {
         commandLine = L"\"";
         commandLine += path;
         commandLine += L"\"";

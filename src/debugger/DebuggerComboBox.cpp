@@ -1,5 +1,7 @@
 #include "debugger/DebuggerComboBox.h"
 
+#include "debugger/DebuggerChoice.h"
+
 void CDebuggerComboBox::Fill(const CSimpleArray<CDebuggerEntry>& entries) {
     ResetContent();
     m_entries.RemoveAll();
@@ -12,7 +14,7 @@ bool CDebuggerComboBox::Add(const CDebuggerEntry& entry, int position) {
     if (!m_entries.Add(entry))
         return false;
     CString name;
-    name.LoadString(entry.m_nameId);
+    name.LoadString(entry.GetNameId());
     int item = InsertString(position, name);
     if (item < 0)
         return false;
@@ -31,13 +33,14 @@ bool CDebuggerComboBox::GetSelection(CDebuggerEntry& entry) const {
 }
 
 bool CDebuggerComboBox::SelectByPath(const CDebuggerEntry& entry) {
-    int count = GetCount();
-    int found = count - 1; // "Other debugger..." when no executable matches
+    return SelectEntry(FindEntryByPath(m_entries, entry));
+}
+
+bool CDebuggerComboBox::SelectEntry(int index) {
+    const int count = GetCount();
+    int found = count - 1; // "Other debugger..." for an entry not listed
     for (int item = 0; item < count; ++item) {
-        DWORD_PTR index = GetItemData(item);
-        if (index < static_cast<DWORD_PTR>(m_entries.GetCount()) &&
-            !m_entries[static_cast<int>(index)].IsSaved() &&
-            m_entries[static_cast<int>(index)].ComparePath(entry) == 0) {
+        if (static_cast<int>(GetItemData(item)) == index) {
             found = item;
             break;
         }

@@ -18,6 +18,8 @@ public:
     // Selects the first item with the entry's executable, else the last ("Other debugger...").
     // The saved registration is never chosen: it stands for a restore, not for its path.
     bool SelectByPath(const CDebuggerEntry& entry);
+    // Selects the item of the entry that was added as the index-th, else the last.
+    bool SelectEntry(int index);
 
 private:
     CSimpleArray<CDebuggerEntry> m_entries;

@@ -31,6 +31,11 @@ public:
     // changes nothing, an empty one clears the path; a text too long to resolve is kept as given.
     void SetPath(const wchar_t* text);
 
+    void SetParameters(const wchar_t* parameters) { m_parameters = parameters; }
+    void SetAutoStart(bool autoStart) { m_autoStart = autoStart; }
+
+    // String resource of the display name.
+    UINT GetNameId() const { return m_nameId; }
     // The full path, never quoted; empty when there is none.
     const CString& GetPath() const { return m_path; }
     const CString& GetParameters() const { return m_parameters; }
@@ -44,7 +49,7 @@ public:
     int ComparePath(const CDebuggerEntry& other) const;
     bool Exists() const;
 
-    // String resource of the display name.
+private:
     UINT m_nameId = IDS_NO_DEBUGGER;
     UINT m_flags = 0;
     bool m_autoStart = false;

@@ -5,10 +5,11 @@
 #include "base/PathUtils.h"
 #include "base/SystemFunction.h"
 #include "debugger/AeDebug.h"
+#include "debugger/DebuggerChoice.h"
 #include "debugger/SavedRegistration.h"
+#include "framework/ElevationPrompt.h"
 #include "framework/MessageBoxes.h"
 #include "framework/WinApp.h"
-#include "privileges/Elevation.h"
 #include "resources/resource.h"
 
 namespace {
@@ -49,6 +50,7 @@ MessageTable CDebuggerPage::GetMessageTable() const {
         OnCommand<&CDebuggerPage::OnChanged>(IDC_PARAMETERS, EN_UPDATE),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_AUTOSTART, BN_CLICKED),
         OnCommand<&CDebuggerPage::OnChanged>(IDC_WOW64_ALSO, BN_CLICKED),
+        OnMessage<&CDebuggerPage::OnDestroy>(WM_DESTROY),
     };
     return table;
 }
@@ -62,20 +64,19 @@ bool CDebuggerPage::OnInitDialog() {
         m_debuggerList.Fill(catalogue);
         // The registration saved before the first replacement, offered last but one; what of
         // it cannot be read shows empty.
-        if (HasSavedRegistration()) {
+        if (FindSavedRegistration(kNativeView) != SavedCopy::kNone) {
             CDebuggerEntry saved(DEBUGGER_SAVED, IDS_SAVED_REGISTRATION, nullptr, nullptr, false);
-            ReadSavedRegistration(saved);
+            ReadSavedRegistration(saved, kNativeView);
             m_debuggerList.Add(saved, m_debuggerList.GetCount() - 1);
         }
+        // The stored values as they are, whichever catalogue entry matches their path.
         CDebuggerEntry stored;
-        if (ReadAeDebug(stored)) {
-            // The stored values as they are, whichever catalogue entry matches their path.
-            m_debuggerList.SelectByPath(stored);
+        bool read = false;
+        m_debuggerList.SelectEntry(SelectStoredEntry(catalogue, stored, read));
+        if (read)
             ShowEntry(stored);
-        } else {
-            m_debuggerList.SetCurSel(0);
+        else
             OnShowSelection();
-        }
     } else {
         MessageBoxResource(IDS_OUT_OF_MEMORY, MB_ICONERROR);
         m_debuggerList.EnableWindow(false);
@@ -117,6 +118,11 @@ void CDebuggerPage::OnShowSelection() {
     CDebuggerEntry entry;
     if (m_debuggerList.GetSelection(entry))
         ShowEntry(entry);
+}
+
+void CDebuggerPage::OnDestroy(CMessage&) {
+    // Before the page goes, while the handle still names the tooltip.
+    m_wow64Tip.Reset();
 }
 
 void CDebuggerPage::OnChanged() {
@@ -184,8 +190,8 @@ TTTOOLINFOW CDebuggerPage::LineTool(const wchar_t* text) const {
 
 bool CDebuggerPage::ShowWow64Registration() {
     AeDebugValues native, wow64;
-    ReadAeDebugValues(native);
-    ReadAeDebugValues(wow64, KEY_WOW64_32KEY);
+    ReadAeDebugValues(native, kNativeView);
+    ReadAeDebugValues(wow64, kWow64View);
     const bool agree = NamesNoDebugger(wow64) || SameRegistration(native, wow64);
     CString line;
     if (!agree) {
@@ -201,16 +207,16 @@ bool CDebuggerPage::ShowWow64Registration() {
     // made when the line first shows: most systems never show it, and every window made before
     // the sheet appears delays it.
     if (!agree && !m_wow64Tip) {
-        m_wow64Tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                     m_hwnd, nullptr, nullptr, nullptr);
+        m_wow64Tip.Reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                         CW_USEDEFAULT, m_hwnd, nullptr, nullptr, nullptr));
         TTTOOLINFOW tool = LineTool(line);
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         if (m_wow64Tip)
-            ::SendMessageW(m_wow64Tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+            ::SendMessageW(m_wow64Tip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     } else if (m_wow64Tip) {
         TTTOOLINFOW tool = LineTool(line);
-        ::SendMessageW(m_wow64Tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+        ::SendMessageW(m_wow64Tip.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
     return agree;
 }
@@ -221,7 +227,17 @@ void CDebuggerPage::StartCompanion(const wchar_t* name, CButton& button) {
     wchar_t path[MAX_PATH];
     bool found = GetModuleRelativePath(name, path, MAX_PATH) && IsExistingFile(path);
     button.EnableWindow(found);
-    if (!found || !ShellOpen(m_hwnd, path, nullptr, SW_SHOWNORMAL))
+    // The user chose to run Corvane and its companions came with it: a zone mark copied from a
+    // downloaded zip must not put the system's security warning between Break and the crash.
+    // (Wine keeps no zone marks; only Windows shows the difference.)
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_UNICODE | SEE_MASK_NOZONECHECKS;
+    info.hwnd = m_hwnd;
+    info.lpVerb = L"open";
+    info.lpFile = path;
+    info.nShow = SW_SHOWNORMAL;
+    if (!found || !ShellExecuteSystem(info))
         MessageBoxResource(IDS_BREAK_FAILED, MB_ICONEXCLAMATION);
 }
 
@@ -238,55 +254,31 @@ bool CDebuggerPage::OnApply() {
     CDebuggerEntry entry;
     m_debuggerList.GetSelection(entry);
 
-    if (entry.IsSaved()) {
-        if (!RequireElevation(IDS_ELEVATION_PROMPT))
-            return false;
-        if (!RestoreAeDebug()) {
-            MessageBoxResource(GetLastError() == ERROR_INVALID_DATA ? IDS_SAVED_DAMAGED
-                                                                    : IDS_WRITE_FAILED,
-                               MB_ICONEXCLAMATION);
-            return true;
-        }
-        // The 32-bit view gets its own saved copy back, when it has one.
-        const bool wow64Restored = m_wow64Check.GetCheck() != BST_CHECKED ||
-                                   !HasSavedRegistration(KEY_WOW64_32KEY) ||
-                                   RestoreAeDebug(KEY_WOW64_32KEY);
-        ReportApplied(wow64Restored);
-        return true;
-    }
-
-    if (!entry.IsNone()) {
-        if (m_path.IsEmpty()) {
-            MessageBoxResource(IDS_EMPTY_PATH, MB_ICONEXCLAMATION);
-            m_pathEdit.SetFocus();
-            return false;
-        }
-        if (!IsExistingFile(m_path)) {
-            MessageBoxResource(IDS_EXE_MISSING, MB_ICONERROR);
-            m_pathEdit.SetFocus();
-            return false;
-        }
-        if (m_parameters.IsEmpty()) {
-            MessageBoxResource(IDS_EMPTY_PARAMETERS, MB_ICONEXCLAMATION);
-            m_parametersEdit.SetFocus();
-            return false;
-        }
-        entry.Set(m_path, m_parameters, m_autoStart);
+    const ChoiceFault fault = CheckChoice(entry, m_path, m_parameters, m_autoStart);
+    if (fault != ChoiceFault::kNone) {
+        MessageBoxResource(ChoiceFaultText(fault), fault == ChoiceFault::kMissingExecutable
+                                                       ? MB_ICONERROR
+                                                       : MB_ICONEXCLAMATION);
+        (fault == ChoiceFault::kEmptyParameters ? m_parametersEdit : m_pathEdit).SetFocus();
+        return false;
     }
 
     // Refused, or an elevated instance was started that will close this one.
     if (!RequireElevation(IDS_ELEVATION_PROMPT))
         return false;
 
-    // The first replacement in each view saves the registration it replaces.
-    if (!ReplaceAeDebug(entry)) {
-        MessageBoxResource(IDS_WRITE_FAILED, MB_ICONEXCLAMATION);
+    // 32-bit programs read their own view of the key, which may not exist yet. The saved
+    // registration comes back in the native view, and in the 32-bit one when it holds a copy.
+    const REGSAM views[] = {kNativeView, kWow64View};
+    const ChangeResult result =
+        ApplyChoice(entry, views, m_wow64Check.GetCheck() == BST_CHECKED ? 2 : 1);
+    if (!result.changed[0]) {
+        MessageBoxResource(result.error == ERROR_INVALID_DATA && entry.IsSaved() ? IDS_SAVED_DAMAGED
+                                                                                 : IDS_WRITE_FAILED,
+                           MB_ICONEXCLAMATION);
         return true;
     }
-    // 32-bit programs read their own view of the key, which may not exist yet.
-    const bool wow64Written =
-        m_wow64Check.GetCheck() != BST_CHECKED || ReplaceAeDebug(entry, KEY_WOW64_32KEY);
-    ReportApplied(wow64Written);
+    ReportApplied(result.succeeded);
     return true;
 }
 

@@ -3,6 +3,7 @@
 // registration, and a test crash through raise.exe or raise32.exe.
 #pragma once
 
+#include "base/Handle.h"
 #include "debugger/DebuggerComboBox.h"
 #include "framework/PropertyPage.h"
 
@@ -22,6 +23,7 @@ private:
 
     void OnShowSelection();
     void OnChanged();
+    void OnDestroy(CMessage& message);
     void OnConfigure();
     void OnBrowse();
     void OnBreak();
@@ -47,7 +49,7 @@ private:
     CButton m_break32Button;
     CButton m_wow64Check; // not exchanged: showing a record leaves it as the user set it
     CStatic m_wow64Line;
-    HWND m_wow64Tip = nullptr; // owned by the page, gone with it
+    CWindowHandle m_wow64Tip;
 
     // The values the controls show.
     CString m_path;

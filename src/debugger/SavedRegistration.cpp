@@ -1,6 +1,7 @@
 #include "debugger/SavedRegistration.h"
 
 #include "base/Error.h"
+#include "base/Handle.h"
 #include "base/RegistryKey.h"
 #include "debugger/AeDebug.h"
 
@@ -14,6 +15,35 @@ const wchar_t kValuesValue[] = L"Values";
 constexpr DWORD kHasDebugger = 0x1;
 constexpr DWORD kHasAuto = 0x2;
 constexpr int kMaxViews = 2;
+
+// In the machine's global namespace, so that the page and corvanectl of every session, elevated
+// or not, meet at the same object. A holder that crashed leaves it abandoned, which the next
+// writer takes over: each view's change is ordered so that a cut-off one loses nothing.
+const wchar_t kChangeLockName[] = L"Global\\Corvane.RegistrationChange";
+// Long enough for any change to finish; a holder stuck past it is not ours to wait for.
+constexpr DWORD kChangeLockTimeoutMs = 30000;
+
+class CChangeLock {
+public:
+    bool Acquire() {
+        m_mutex.Reset(CreateMutexW(nullptr, FALSE, kChangeLockName));
+        if (!m_mutex)
+            return false;
+        const DWORD waited = WaitForSingleObject(m_mutex.Get(), kChangeLockTimeoutMs);
+        m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+        if (!m_held && waited == WAIT_TIMEOUT)
+            SetLastError(ERROR_BUSY);
+        return m_held;
+    }
+    ~CChangeLock() {
+        if (m_held)
+            ReleaseMutex(m_mutex.Get());
+    }
+
+private:
+    CKernelHandle m_mutex;
+    bool m_held = false;
+};
 
 // The two values of a registration exactly as stored.
 struct StoredRegistration {
@@ -32,6 +62,19 @@ struct StoredRegistration {
         return (debugger.IsPresent() ? kHasDebugger : 0) | (autoStart.IsPresent() ? kHasAuto : 0);
     }
 };
+
+bool ReadAeDebugValues(REGSAM view, StoredRegistration& values) {
+    CRegistryKey key;
+    return Win32Succeeded(key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | view)) &&
+           values.Read(key);
+}
+
+bool WriteAeDebugValues(REGSAM view, const StoredRegistration& values) {
+    CRegistryKey key;
+    return Win32Succeeded(
+               key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | KEY_WRITE | view)) &&
+           values.Write(key);
+}
 
 // ERROR_INVALID_DATA for a copy that is not whole.
 bool ReadSavedCopy(REGSAM view, StoredRegistration& copy) {
@@ -53,21 +96,6 @@ bool ReadSavedCopy(REGSAM view, StoredRegistration& copy) {
     return true;
 }
 
-// The values first and the mark of a whole copy last; a copy cut short is taken away again.
-bool WriteSavedCopy(REGSAM view, const StoredRegistration& copy) {
-    CRegistryKey key;
-    bool created = false;
-    if (!Win32Succeeded(key.Create(HKEY_LOCAL_MACHINE, kSavedRegistrationSubKey,
-                                   KEY_READ | KEY_WRITE | view, created)))
-        return false;
-    const DWORD present = copy.Present();
-    if (copy.Write(key) && Win32Succeeded(key.WriteDword(kValuesValue, present)))
-        return true;
-    if (created)
-        CRegistryKey::DeleteKey(HKEY_LOCAL_MACHINE, kSavedRegistrationSubKey, view);
-    return false;
-}
-
 bool DeleteSavedCopy(REGSAM view) {
     if (!Win32Succeeded(
             CRegistryKey::DeleteKey(HKEY_LOCAL_MACHINE, kSavedRegistrationSubKey, view)))
@@ -77,66 +105,27 @@ bool DeleteSavedCopy(REGSAM view) {
     return true;
 }
 
-// A view's registration and saved copy as they were before a change, to put back after a
-// failure.
-class CViewState {
-public:
-    // The saved copy itself is read (and must be whole) only when readSaved is set.
-    bool Capture(REGSAM view, bool readSaved) {
-        m_view = view;
-        CRegistryKey key;
-        if (!Win32Succeeded(key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | view)) ||
-            !m_aeDebug.Read(key))
-            return false;
-        CRegistryKey saved;
-        LONG error = saved.Open(HKEY_LOCAL_MACHINE, kSavedRegistrationSubKey, KEY_READ | view);
-        m_hasSaved = error == ERROR_SUCCESS;
-        if (!m_hasSaved && error != ERROR_FILE_NOT_FOUND)
-            return Win32Succeeded(error);
-        if (!readSaved)
-            return true;
-        if (!m_hasSaved) {
-            SetLastError(ERROR_FILE_NOT_FOUND);
-            return false;
-        }
-        m_savedRead = ReadSavedCopy(view, m_saved);
-        return m_savedRead;
-    }
-
-    // As far as it goes: a step that fails does not stop the next.
-    void PutBack() const {
-        CRegistryKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | KEY_WRITE | m_view) ==
-            ERROR_SUCCESS)
-            m_aeDebug.Write(key);
-        if (!m_hasSaved)
-            DeleteSavedCopy(m_view);
-        else if (m_savedRead && !HasSavedRegistration(m_view))
-            WriteSavedCopy(m_view, m_saved);
-    }
-
-    REGSAM m_view = 0;
-    StoredRegistration m_aeDebug;
-    bool m_hasSaved = false;
-    bool m_savedRead = false;
-    StoredRegistration m_saved;
-};
-
-// Puts back the first count views and fails with the error that made them go back.
-bool PutBack(const CViewState* states, int count) {
+// The values first and the mark of a whole copy last; a copy cut short is taken away again.
+bool WriteSavedCopy(REGSAM view, const StoredRegistration& copy) {
+    CRegistryKey key;
+    if (!Win32Succeeded(key.Create(HKEY_LOCAL_MACHINE, kSavedRegistrationSubKey,
+                                   KEY_READ | KEY_WRITE | view)))
+        return false;
+    if (copy.Write(key) && Win32Succeeded(key.WriteDword(kValuesValue, copy.Present())))
+        return true;
     const DWORD error = GetLastError();
-    for (int i = count - 1; i >= 0; --i)
-        states[i].PutBack();
+    DeleteSavedCopy(view);
     SetLastError(error);
     return false;
 }
 
-bool CaptureAll(CViewState* states, const REGSAM* views, int count, bool readSaved) {
-    for (int i = 0; i < count; ++i) {
-        if (!states[i].Capture(views[i], readSaved))
-            return false;
-    }
-    return true;
+// Fails, with the error of the step that failed, after the clean-up steps, whose own failures
+// do not count.
+template <class Undo> bool FailAfter(Undo undo) {
+    const DWORD error = GetLastError();
+    undo();
+    SetLastError(error);
+    return false;
 }
 
 bool CheckViewCount(int count) {
@@ -145,58 +134,103 @@ bool CheckViewCount(int count) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
 }
+
+// One view: the copy first (unless one is kept), then the new values. On failure, what this call
+// wrote goes: the values as they were, a copy it made, a 32-bit key it made.
+bool ReplaceView(const CDebuggerEntry& entry, REGSAM view) {
+    bool madeKey = false;
+    CRegistryKey key;
+    // A system may lack the 32-bit view's key (never the native one).
+    if (view == KEY_WOW64_32KEY &&
+        !Win32Succeeded(key.Create(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | view, madeKey)))
+        return false;
+    auto dropKey = [&] {
+        if (madeKey)
+            CRegistryKey::DeleteKey(HKEY_LOCAL_MACHINE, kAeDebugSubKey, view);
+    };
+    StoredRegistration before;
+    if (!ReadAeDebugValues(view, before))
+        return FailAfter(dropKey);
+    const SavedCopy saved = FindSavedRegistration(view);
+    if (saved == SavedCopy::kUnreadable)
+        return FailAfter(dropKey);
+    const bool madeCopy = saved == SavedCopy::kNone;
+    if (madeCopy && !WriteSavedCopy(view, before))
+        return FailAfter(dropKey);
+    if (WriteAeDebug(entry, view))
+        return true;
+    return FailAfter([&] {
+        WriteAeDebugValues(view, before);
+        if (madeCopy)
+            DeleteSavedCopy(view);
+        dropKey();
+    });
+}
 } // namespace
 
-bool HasSavedRegistration(REGSAM view) {
+SavedCopy FindSavedRegistration(REGSAM view) {
     CRegistryKey key;
-    return Win32Succeeded(key.Open(HKEY_LOCAL_MACHINE, kSavedRegistrationSubKey, KEY_READ | view));
+    const LONG error = key.Open(HKEY_LOCAL_MACHINE, kSavedRegistrationSubKey, KEY_READ | view);
+    if (error == ERROR_SUCCESS)
+        return SavedCopy::kPresent;
+    SetLastError(error);
+    return error == ERROR_FILE_NOT_FOUND ? SavedCopy::kNone : SavedCopy::kUnreadable;
 }
 
 bool ReadSavedRegistration(CDebuggerEntry& entry, REGSAM view) {
     return ReadRegistration(kSavedRegistrationSubKey, entry, view);
 }
 
-bool ReplaceAeDebug(const CDebuggerEntry& entry, const REGSAM* views, int count) {
-    if (!CheckViewCount(count))
-        return false;
-    // A system may lack the 32-bit view's key (never the native one); a key made here goes again
-    // when the change fails.
-    bool made = false;
-    for (int i = 0; i < count; ++i) {
-        CRegistryKey key;
-        if (views[i] == KEY_WOW64_32KEY &&
-            !Win32Succeeded(
-                key.Create(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | views[i], made)))
-            return false;
-    }
-    CViewState states[kMaxViews];
-    bool replaced = CaptureAll(states, views, count, false);
-    for (int i = 0; replaced && i < count; ++i) {
-        if (!(states[i].m_hasSaved || WriteSavedCopy(views[i], states[i].m_aeDebug)) ||
-            !WriteAeDebug(entry, views[i]))
-            replaced = PutBack(states, i + 1);
-    }
-    if (!replaced && made) {
-        const DWORD error = GetLastError();
-        CRegistryKey::DeleteKey(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_WOW64_32KEY);
-        SetLastError(error);
-    }
-    return replaced;
+int ReplaceAeDebug(const CDebuggerEntry& entry, const REGSAM* views, int count) {
+    CChangeLock lock;
+    if (!CheckViewCount(count) || !lock.Acquire())
+        return 0;
+    int done = 0;
+    while (done < count && ReplaceView(entry, views[done]))
+        ++done;
+    return done;
 }
 
-bool RestoreAeDebug(const REGSAM* views, int count) {
-    if (!CheckViewCount(count))
+bool RestoreAeDebug(const REGSAM* views, int count, int required, bool* restored, int* failed) {
+    for (int i = 0; restored && i < count && i < kMaxViews; ++i)
+        restored[i] = false;
+    int unused = -1;
+    int& failedView = failed ? *failed : unused;
+    failedView = -1;
+    CChangeLock lock;
+    if (!CheckViewCount(count) || !lock.Acquire())
         return false;
     // Every copy is read and checked before anything is written.
-    CViewState states[kMaxViews];
-    if (!CaptureAll(states, views, count, true))
-        return false;
+    StoredRegistration copies[kMaxViews], before[kMaxViews];
+    bool chosen[kMaxViews] = {};
+    bool any = false;
     for (int i = 0; i < count; ++i) {
-        CRegistryKey key;
-        if (!Win32Succeeded(
-                key.Open(HKEY_LOCAL_MACHINE, kAeDebugSubKey, KEY_READ | KEY_WRITE | views[i])) ||
-            !states[i].m_saved.Write(key) || !DeleteSavedCopy(views[i]))
-            return PutBack(states, i + 1);
+        const SavedCopy saved = FindSavedRegistration(views[i]);
+        if (saved == SavedCopy::kNone && i >= required)
+            continue;
+        if (saved == SavedCopy::kNone)
+            SetLastError(ERROR_FILE_NOT_FOUND);
+        failedView = i;
+        if (saved != SavedCopy::kPresent || !ReadSavedCopy(views[i], copies[i]) ||
+            !ReadAeDebugValues(views[i], before[i]))
+            return false;
+        failedView = -1;
+        chosen[i] = any = true;
+    }
+    if (!any) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (!chosen[i])
+            continue;
+        // The copy goes only once its values are back; a view that fails is as it was.
+        failedView = i;
+        if (!WriteAeDebugValues(views[i], copies[i]) || !DeleteSavedCopy(views[i]))
+            return FailAfter([&] { WriteAeDebugValues(views[i], before[i]); });
+        failedView = -1;
+        if (restored)
+            restored[i] = true;
     }
     return true;
 }

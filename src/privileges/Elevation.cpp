@@ -4,26 +4,11 @@
 
 #include "base/Handle.h"
 #include "base/PathUtils.h"
-#include "framework/MessageBoxes.h"
 
 bool IsElevated() {
     TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
     bool isAdmin = false;
     return QueryElevation(&type, &isAdmin) && type != TokenElevationTypeLimited && isAdmin;
-}
-
-bool RequireElevation(UINT promptId) {
-    if (IsElevated())
-        return true;
-
-    if (MessageBoxResource(promptId, MB_SHIELD | MB_ICONINFORMATION | MB_RETRYCANCEL) != IDRETRY) {
-        SetLastError(ERROR_CANCELLED);
-        return false;
-    }
-    // The new instance closes this one; until then nothing may be written here.
-    if (RelaunchElevated())
-        SetLastError(ERROR_ACCESS_DENIED);
-    return false;
 }
 
 bool QueryElevation(TOKEN_ELEVATION_TYPE* type, bool* isAdmin) {
@@ -35,12 +20,8 @@ bool QueryElevation(TOKEN_ELEVATION_TYPE* type, bool* isAdmin) {
 
     DWORD value = TokenElevationTypeDefault;
     DWORD size = 0;
-    if (!GetTokenInformation(token.Get(), TokenElevationType, &value, sizeof(value), &size)) {
-        // Systems before elevation do not know the information class: nothing is split there.
-        if (GetLastError() != ERROR_INVALID_PARAMETER)
-            return false;
-        value = TokenElevationTypeDefault;
-    }
+    if (!GetTokenInformation(token.Get(), TokenElevationType, &value, sizeof(value), &size))
+        return false;
     auto elevation = static_cast<TOKEN_ELEVATION_TYPE>(value);
     if (type)
         *type = elevation;
@@ -83,14 +64,14 @@ bool IsCurrentTokenAdmin(bool* isMember) {
     return CheckMembership(nullptr, sid.Get(), isMember);
 }
 
-bool RelaunchElevated() {
+bool RelaunchElevated(HWND owner) {
     wchar_t path[MAX_PATH];
     if (GetModuleFileNameW(nullptr, path, MAX_PATH) == 0)
         return false;
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_UNICODE | SEE_MASK_NOASYNC;
-    info.hwnd = GetActiveWindow();
+    info.hwnd = owner;
     info.lpVerb = L"runas";
     info.lpFile = path;
     info.lpParameters = L"runas";

@@ -1,15 +1,10 @@
 // Whether the program runs with an administrator's full token, and the restart that gets one.
+// No windows: the console program uses it too; the pages' prompt is framework/ElevationPrompt.
 // Failures return false with the thread's last error saying why.
 #pragma once
 
 #include <windows.h>
 
-// True when the caller may go on with a privileged action. Otherwise the user is asked, in a
-// Retry/Cancel prompt (string promptId) with the shield on Retry, to restart elevated; the answer
-// is false and the last error is ERROR_CANCELLED (cancelled, or no prompt could be shown),
-// ERROR_ACCESS_DENIED (the elevated copy was started and will close this one) or the
-// launcher's error.
-bool RequireElevation(UINT promptId);
 // True when the token is an administrator's full one: privileged actions may go on without a
 // prompt. False also when the token cannot be asked.
 bool IsElevated();
@@ -19,5 +14,6 @@ bool QueryElevation(TOKEN_ELEVATION_TYPE* type, bool* isAdmin);
 bool IsLinkedTokenAdmin(HANDLE token, bool* isMember);
 bool IsCurrentTokenAdmin(bool* isMember);
 // Starts the program's own executable through the shell's "runas" verb, with the argument
-// "runas" that tells the new instance to replace this one.
-bool RelaunchElevated();
+// "runas" that tells the new instance to replace this one; owner is the window that the
+// system's consent prompt belongs to.
+bool RelaunchElevated(HWND owner);

@@ -233,15 +233,19 @@ TEST_F(Corvanectl, DamagedCopiesAndFailuresHalfwayChangeNothing) {
     const KeyValues before64 = *Stored(kAeDebugKey), before32 = *Stored(kAeDebug32Key);
     const std::wstring set = L"set \"" + recorder + L"\" \"-p %ld\"";
 
-    // The 32-bit view's copy cannot be saved once the native view is written (its folder may
-    // only be read): the native registration and its new saved copy go back.
+    // The 32-bit view's copy cannot be saved (its folder may only be read): that view is left
+    // as it was, with no copy, and the native view, written first, keeps its change, as the page
+    // does; the message says which view failed.
     Result failed = [&] {
         ReadOnlyKey locked(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane");
         return Ctl(set);
     }();
     EXPECT_EQ(failed.code, 1u);
-    EXPECT_EQ(failed.err, "corvanectl: the debugger could not be set; nothing was changed: "
-                          "Access denied. (5)\n");
+    EXPECT_EQ(failed.err, "corvanectl: the debugger could not be set in the 32-bit view; the "
+                          "64-bit view was changed: Access denied. (5)\n");
+    EXPECT_EQ(Stored(kAeDebug32Key), before32);
+    EXPECT_FALSE(Stored(kSaved32Key));
+    EXPECT_EQ(Ctl(L"restore").code, 0u);
     ExpectUnchanged(before64, before32);
     // A missing 32-bit key is made, as the page makes it; restoring leaves it without values.
     ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebug32Key));

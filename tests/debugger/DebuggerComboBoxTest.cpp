@@ -71,7 +71,7 @@ TEST_F(DebuggerCatalogue, SelectsByPathIgnoringAsciiCase) {
     CDebuggerEntry mine(DEBUGGER_CUSTOM, IDS_OTHER_DEBUGGER, L"C:\\mine.exe", L"-mine", true);
     box.SetCurSel(-1);
     EXPECT_FALSE(box.GetSelection(mine));
-    EXPECT_TRUE(mine.IsCustom() && mine.IsAutoStart() && mine.m_nameId == IDS_OTHER_DEBUGGER &&
+    EXPECT_TRUE(mine.IsCustom() && mine.IsAutoStart() && mine.GetNameId() == IDS_OTHER_DEBUGGER &&
                 mine.GetPath() == L"C:\\mine.exe" && mine.GetParameters() == L"-mine");
     // Without Dr. Watson its path falls to "Other debugger...".
     FillWith(false, true);

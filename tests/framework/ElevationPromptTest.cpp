@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "privileges/Elevation.h"
+#include "framework/ElevationPrompt.h"
 #include "framework/MessageBoxes.h"
 #include "resources/resource.h"
 #include "support/GuiDriver.h"
