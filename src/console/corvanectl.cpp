@@ -475,7 +475,8 @@ int Restore(CArguments& args) {
         return RefuseWithoutElevation();
     // Without --view, the views that hold a saved registration; a view named on purpose must
     // hold one.
-    const ChangeResult result = RestoreChoice(views.sams, views.count, views.given ? views.count : 0);
+    const ChangeResult result =
+        RestoreChoice(views.sams, views.count, views.given ? views.count : 0);
     if (!result.succeeded) {
         const int bits = result.failed >= 0 ? BitsOf(views.sams[result.failed]) : 0;
         if (result.error == ERROR_INVALID_DATA) {

@@ -208,8 +208,8 @@ bool CDebuggerPage::ShowWow64Registration() {
     // the sheet appears delays it.
     if (!agree && !m_wow64Tip) {
         m_wow64Tip.Reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
-                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                         CW_USEDEFAULT, m_hwnd, nullptr, nullptr, nullptr));
+                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                         m_hwnd, nullptr, nullptr, nullptr));
         TTTOOLINFOW tool = LineTool(line);
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         if (m_wow64Tip)

@@ -108,8 +108,8 @@ bool DeleteSavedCopy(REGSAM view) {
 // The values first and the mark of a whole copy last; a copy cut short is taken away again.
 bool WriteSavedCopy(REGSAM view, const StoredRegistration& copy) {
     CRegistryKey key;
-    if (!Win32Succeeded(key.Create(HKEY_LOCAL_MACHINE, kSavedRegistrationSubKey,
-                                   KEY_READ | KEY_WRITE | view)))
+    if (!Win32Succeeded(
+            key.Create(HKEY_LOCAL_MACHINE, kSavedRegistrationSubKey, KEY_READ | KEY_WRITE | view)))
         return false;
     if (copy.Write(key) && Win32Succeeded(key.WriteDword(kValuesValue, copy.Present())))
         return true;

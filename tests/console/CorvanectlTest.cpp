@@ -3,6 +3,9 @@
 // elevation, the saved registration across set, off and restore, and the crash test.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <thread>
+
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -16,32 +19,9 @@ const char kNeedsElevation[] = "needs an elevated prompt";
 const char kMissingExe[] =
     "The debugger cannot be configured because the executable file does not exist.";
 
-struct Result {
-    DWORD code = 0xFFFFFFFF;
-    std::string out, err;
-};
-
-// Runs corvanectl.exe with its output in files, as a script's redirection would take it. The
-// files, like the recorder below, stay in the run's own prefix.
+using Result = CtlResult;
 Result Ctl(const std::wstring& arguments, HANDLE token = nullptr) {
-    const std::wstring dir = MakeTempDir(L"corvanectl"),
-                       paths[] = {dir + L"\\out.txt", dir + L"\\err.txt"};
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE files[2];
-    for (int i : {0, 1})
-        files[i] = CreateFileW(paths[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                               CREATE_ALWAYS, 0, nullptr);
-    Result result;
-    Process ctl;
-    bool started = ctl.Start(BinPath(L"corvanectl.exe"), arguments, token, L"", files);
-    DWORD error = GetLastError();
-    for (HANDLE file : files)
-        CloseHandle(file);
-    if (started && ctl.WaitExit(90000))
-        GetExitCodeProcess(ctl.Handle(), &result.code);
-    result.out = ReadFileUtf8(paths[0]);
-    result.err = started ? ReadFileUtf8(paths[1]) : "not started: error " + std::to_string(error);
-    return result;
+    return RunCorvanectl(arguments, token);
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -50,6 +30,23 @@ bool Contains(const std::string& text, const std::string& part) {
 
 std::optional<KeyValues> Stored(const wchar_t* key) {
     return ReadKey(HKEY_LOCAL_MACHINE, key);
+}
+
+// The registration a saved copy holds, without its record of which values there were.
+std::optional<KeyValues> SavedRegistration(const wchar_t* key) {
+    auto copy = Stored(key);
+    if (copy)
+        copy->erase(L"Values");
+    return copy;
+}
+
+// Runs two commands at the same moment.
+std::pair<Result, Result> Together(const std::wstring& first, const std::wstring& second) {
+    Result a;
+    std::thread other([&] { a = Ctl(first); });
+    Result b = Ctl(second);
+    other.join();
+    return {a, b};
 }
 
 // Both views' registrations, saved copies and the user's error-reporting key go back as they
@@ -320,4 +317,123 @@ TEST_F(Corvanectl, ErrorReportingSwitchesAsThePageSetsThem) {
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, consentKey, L"DefaultConsent", 4));
     EXPECT_EQ(Ctl(L"wer --enable").code, 0u);
     EXPECT_EQ(dword(consentKey, L"DefaultConsent"), 4);
+}
+
+// The promise "restore gives back the registration from before the first change, byte for byte"
+// with values an installer may leave (text without its terminator, up to 1 MB) and with two
+// writers at once: the original is always in the saved copy or back in place, and nothing one
+// writer did is undone by another.
+TEST_F(Corvanectl, TheOriginalSurvivesOddValuesAndTwoWriters) {
+    const std::wstring set = L"set \"" + recorder + L"\" \"-p %ld\"";
+    for (DWORD bytes : {2u, 4094u, 1048576u}) {
+        SCOPED_TRACE(bytes);
+        // The byte after the value is not NUL, so the registry stores exactly `bytes`.
+        std::vector<wchar_t> text(bytes / 2 + 1, L'a');
+        text.back() = L'X';
+        for (const wchar_t* key : {kAeDebugKey, kAeDebug32Key})
+            ASSERT_TRUE(
+                WriteValue(HKEY_LOCAL_MACHINE, key, L"Debugger", REG_SZ, text.data(), bytes));
+        const KeyValues before64 = *Stored(kAeDebugKey), before32 = *Stored(kAeDebug32Key);
+        ASSERT_EQ(before64.at(L"Debugger").data.size(), bytes);
+        EXPECT_EQ(Ctl(set).code, 0u);
+        EXPECT_EQ(SavedRegistration(kSaved64Key), before64);
+        EXPECT_EQ(SavedRegistration(kSaved32Key), before32);
+        EXPECT_EQ(Ctl(L"restore").code, 0u);
+        ExpectUnchanged(before64, before32);
+    }
+
+    Store(kAeDebugKey, L"Debugger", Text(L"C:\\original.exe -p %ld"));
+    const KeyValues original = *Stored(kAeDebugKey);
+    const std::wstring set64 = set + L" --view 64", other64 = set64 + L" --auto";
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_EQ(Ctl(set64).code, 0u);
+        auto [restored, changed] = Together(L"restore --view 64", other64);
+        EXPECT_EQ(restored.code, 0u) << restored.err;
+        EXPECT_EQ(changed.code, 0u) << changed.err;
+        auto copy = SavedRegistration(kSaved64Key);
+        ASSERT_TRUE(copy ? copy == original : Stored(kAeDebugKey) == original);
+        if (copy) {
+            ASSERT_EQ(Ctl(L"restore --view 64").code, 0u);
+        }
+        ASSERT_EQ(Stored(kAeDebugKey), original);
+    }
+
+    // One writer fails in the 32-bit view (its copy may not be saved there), the other succeeds
+    // in the native view: whichever came last names the native debugger, the copy is the
+    // original's, and the 32-bit view is untouched.
+    const KeyValues before32 = *Stored(kAeDebug32Key);
+    ReadOnlyKey locked(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane");
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        auto [failing, succeeding] = Together(set, other64);
+        EXPECT_EQ(failing.code, 1u) << failing.err;
+        EXPECT_EQ(succeeding.code, 0u) << succeeding.err;
+        const std::wstring auto64 =
+            ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto").value();
+        EXPECT_TRUE(auto64 == L"0" || auto64 == L"1");
+        ASSERT_EQ(SavedRegistration(kSaved64Key), original);
+        EXPECT_EQ(Stored(kAeDebug32Key), before32);
+        ASSERT_EQ(Ctl(L"restore --view 64").code, 0u);
+        ASSERT_EQ(Stored(kAeDebugKey), original);
+    }
+}
+
+// What show and restore say of a copy that cannot be read, of a value that tries to forge lines
+// of show's output, and of views changed one at a time; a companion that cannot even load is no
+// crash.
+TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
+    Store(kAeDebugKey, L"Debugger", Text(L"C:\\x.exe -p %ld\r\n  Saved registration: yes\x1b[2J"));
+    Result show = Ctl(L"show");
+    EXPECT_TRUE(Contains(show.out, "Debugger: REG_SZ C:\\x.exe -p %ld\\u000d\\u000a  Saved "
+                                   "registration: yes\\u001b[2J\n"))
+        << show.out;
+    EXPECT_TRUE(Contains(show.out, "  Saved registration: no\n32-bit")) << show.out;
+
+    // A copy in the native view only: a plain restore takes it; in the 32-bit view only, so does
+    // a restore of that view.
+    const KeyValues before64 = *Stored(kAeDebugKey), before32 = *Stored(kAeDebug32Key);
+    const std::wstring set = L"set \"" + recorder + L"\" \"-p %ld\"";
+    for (const wchar_t* view : {L"64", L"32"}) {
+        SCOPED_TRACE(ToUtf8(view));
+        ASSERT_EQ(Ctl(set + L" --view " + view).code, 0u);
+        Result restore = Ctl(view[0] == L'6' ? L"restore" : L"restore --view 32");
+        EXPECT_EQ(restore.code, 0u) << restore.err;
+        EXPECT_EQ(restore.out,
+                  "The saved registration of the " + ToUtf8(view) + "-bit view was restored.\n");
+        ExpectUnchanged(before64, before32);
+    }
+
+    ASSERT_EQ(Ctl(set + L" --view 64").code, 0u);
+    {
+        ReadOnlyKey unreadable(HKEY_LOCAL_MACHINE, kSaved64Key, false);
+        Result shown = Ctl(L"show"), json = Ctl(L"show --json"), restore = Ctl(L"restore"),
+               again = Ctl(set);
+        EXPECT_TRUE(Contains(shown.out, "Saved registration: yes, but it cannot be read: Access "
+                                        "denied. (5)\n"))
+            << shown.out;
+        EXPECT_TRUE(Contains(json.out, "\"saved\":true,\"savedError\":\"Access denied. (5)\"}"))
+            << json.out;
+        EXPECT_EQ(restore.code, 1u);
+        EXPECT_EQ(restore.err, "corvanectl: the saved registration of the 64-bit view cannot be "
+                               "read; nothing was changed: Access denied. (5)\n");
+        EXPECT_EQ(again.code, 1u);
+    }
+    EXPECT_EQ(Ctl(L"restore").code, 0u);
+    ExpectUnchanged(before64, before32);
+
+    // raise.exe that names a DLL no system has: the loader refuses it before it runs.
+    const std::wstring alone = MakeTempDir(L"ctl alone");
+    ASSERT_TRUE(CopyFileW(BinPath(L"corvanectl.exe").c_str(), (alone + L"\\corvanectl.exe").c_str(),
+                          FALSE));
+    std::string raise = ReadFileUtf8(BinPath(L"raise.exe"));
+    const size_t name = raise.find("KERNEL32.dll");
+    ASSERT_NE(name, std::string::npos);
+    raise[name + 5] = 'X';
+    std::ofstream(ToUtf8(alone + L"\\raise.exe"), std::ios::binary) << raise;
+    Result test = RunCorvanectl(L"test", nullptr, alone + L"\\corvanectl.exe");
+    EXPECT_EQ(test.code, 1u);
+    EXPECT_TRUE(Contains(test.err, "corvanectl: raise.exe could not be loaded (status "
+                                   "0xC0000135); it never ran."))
+        << test.err;
 }

@@ -205,14 +205,14 @@ RegistryKeySnapshot::~RegistryKeySnapshot() {
     DeleteKeyTree(HKEY_CURRENT_USER, m_copy);
 }
 
-ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& key) {
+ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& key, bool readable) {
     PSECURITY_DESCRIPTOR readOnly = nullptr;
     DWORD size = 0;
     // The owner may always change the access list.
     if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &m_key,
                         nullptr) ||
-        !ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
-                                                              &readOnly, nullptr))
+        !ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            readable ? L"D:P(A;;KR;;;WD)" : L"D:P", SDDL_REVISION_1, &readOnly, nullptr))
         return;
     RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, nullptr, &size);
     m_saved.resize(size);
@@ -308,6 +308,28 @@ HANDLE CreateLinkedToken() {
         linked = nullptr;
     CloseHandle(token);
     return linked;
+}
+
+CtlResult RunCorvanectl(const std::wstring& arguments, HANDLE token, const std::wstring& exe) {
+    const std::wstring dir = MakeTempDir(L"corvanectl"),
+                       paths[] = {dir + L"\\out.txt", dir + L"\\err.txt"};
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE files[2];
+    for (int i : {0, 1})
+        files[i] = CreateFileW(paths[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                               CREATE_ALWAYS, 0, nullptr);
+    CtlResult result;
+    Process ctl;
+    bool started =
+        ctl.Start(exe.empty() ? BinPath(L"corvanectl.exe") : exe, arguments, token, L"", files);
+    DWORD error = GetLastError();
+    for (HANDLE file : files)
+        CloseHandle(file);
+    if (started && ctl.WaitExit(90000))
+        GetExitCodeProcess(ctl.Handle(), &result.code);
+    result.out = ReadFileUtf8(paths[0]);
+    result.err = started ? ReadFileUtf8(paths[1]) : "not started: error " + std::to_string(error);
+    return result;
 }
 
 } // namespace testing_support

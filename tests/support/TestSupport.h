@@ -82,10 +82,11 @@ private:
     bool m_existed = false;
 };
 
-// The key is created if missing; everybody may read it and nobody write it until the object goes.
+// The key is created if missing; everybody may read it and nobody write it until the object goes
+// (nobody may even read it, unless readable).
 class ReadOnlyKey {
 public:
-    ReadOnlyKey(HKEY root, const std::wstring& key);
+    ReadOnlyKey(HKEY root, const std::wstring& key, bool readable = true);
     ~ReadOnlyKey();
     ReadOnlyKey(const ReadOnlyKey&) = delete;
     ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
@@ -122,6 +123,15 @@ public:
 private:
     PROCESS_INFORMATION m_info{};
 };
+
+// What corvanectl.exe did: its exit code and its output, as a script's redirection takes it.
+struct CtlResult {
+    DWORD code = 0xFFFFFFFF;
+    std::string out, err;
+};
+// Runs corvanectl.exe (by default the build's) with its output in files of the run's prefix.
+CtlResult RunCorvanectl(const std::wstring& arguments, HANDLE token = nullptr,
+                        const std::wstring& exe = L"");
 
 // A copy of the process token with the Administrators group made deny-only: the closest Wine
 // comes to a standard user.
