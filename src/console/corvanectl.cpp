@@ -528,6 +528,8 @@ int Test(CArguments& args) {
     if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
         return FailWithLastError(what);
 
+    // Started directly, not through the shell: nothing (such as the check of a downloaded
+    // file's zone) comes between the start and the crash.
     CString commandLine;
     commandLine.Format(L"\"%s\"", path);
     STARTUPINFOW startup = {};
