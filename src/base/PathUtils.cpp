@@ -153,10 +153,10 @@ bool ShellExecuteSystem(SHELLEXECUTEINFOW& info) {
     return shellExecuteEx && shellExecuteEx(&info) != FALSE;
 }
 
-bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show) {
+bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show, ULONG mask) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_UNICODE;
+    info.fMask = SEE_MASK_UNICODE | mask;
     info.hwnd = owner;
     info.lpVerb = L"open";
     info.lpFile = file;

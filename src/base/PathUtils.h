@@ -38,8 +38,9 @@ bool AppendPath(wchar_t* path, UINT capacity, const wchar_t* name);
 const wchar_t* FindFileName(const wchar_t* path);
 // ShellExecuteExW, with the shell loaded from the system directory on first use.
 bool ShellExecuteSystem(SHELLEXECUTEINFOW& info);
-// Opens a file, program or folder with the shell's "open" verb.
-bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show);
+// Opens a file, program or folder with the shell's "open" verb; mask adds SEE_MASK_* flags.
+bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show,
+               ULONG mask = 0);
 // The same, owned by the active window and shown normally. Inline, so that only the programs
 // that use it import the window function.
 inline bool ShellOpen(const wchar_t* file, const wchar_t* parameters = nullptr) {

@@ -230,14 +230,7 @@ void CDebuggerPage::StartCompanion(const wchar_t* name, CButton& button) {
     // The user chose to run Corvane and its companions came with it: a zone mark copied from a
     // downloaded zip must not put the system's security warning between Break and the crash.
     // (Wine keeps no zone marks; only Windows shows the difference.)
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_UNICODE | SEE_MASK_NOZONECHECKS;
-    info.hwnd = m_hwnd;
-    info.lpVerb = L"open";
-    info.lpFile = path;
-    info.nShow = SW_SHOWNORMAL;
-    if (!found || !ShellExecuteSystem(info))
+    if (!found || !ShellOpen(m_hwnd, path, nullptr, SW_SHOWNORMAL, SEE_MASK_NOZONECHECKS))
         MessageBoxResource(IDS_BREAK_FAILED, MB_ICONEXCLAMATION);
 }
 
