@@ -1,7 +1,7 @@
 # The release: the programs it ships and the zip a Windows user downloads,
 # Corvane-<version>-win64.zip (`cmake --build build --target package`), which holds them next to
 # README.txt and LICENSE, and the Windows Installer package of the same files for administrators,
-# Corvane-<version>-x64.msi, with its winget manifests (`--target msi`). The install rules, the
+# Corvane-<version>-x64.msi, with its winget manifests (`--target installer`). The install rules, the
 # installer and the package tests all read the one list that corvane_ship() fills, so a program
 # joins the release with one line.
 
@@ -52,7 +52,7 @@ function(corvane_package)
     # The package is made on demand, like the zip: signing (scripts/package.sh) comes between the
     # build and the packing.
     get_property(targets GLOBAL PROPERTY CORVANE_SHIPPED_TARGETS)
-    add_custom_target(msi
+    add_custom_target(installer
         COMMAND "${CMAKE_COMMAND}" "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
                 "-DMANIFEST=${CORVANE_RELEASE_MANIFEST}" "-DVERSION=${PROJECT_VERSION}"
                 "-DMANUFACTURER=${CORVANE_VENDOR}" "-DHELP_LINK=${CORVANE_HOMEPAGE}"
@@ -61,5 +61,5 @@ function(corvane_package)
                 "-DWINGET_DIR=${CMAKE_BINARY_DIR}/winget"
                 -P "${PROJECT_SOURCE_DIR}/cmake/Msi.cmake"
         VERBATIM)
-    add_dependencies(msi ${targets})
+    add_dependencies(installer ${targets})
 endfunction()

@@ -11,7 +11,7 @@ BUILD=$1 SOURCE=$2 VERSION=$3
 WORK=$BUILD/installer-check NEW=$BUILD/Corvane-$VERSION-x64.msi
 OLD=$WORK/Corvane-0.9.0-x64.msi
 rm -rf "$WORK" && mkdir -p "$WORK/files" && cd "$WORK"
-cmake --build "$BUILD" --target msi
+cmake --build "$BUILD" --target installer
 
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Corvane test signer" \
     -keyout key.pem -out cert.pem 2>/dev/null
