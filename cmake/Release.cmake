@@ -1,9 +1,9 @@
 # The release: the programs it ships and the zip a Windows user downloads,
 # Corvane-<version>-win64.zip (`cmake --build build --target package`), which holds them next to
-# README.txt and LICENSE, and the Windows Installer package of the same files for administrators,
-# Corvane-<version>-x64.msi, with its winget manifests (`--target installer`). The install rules, the
-# installer and the package tests all read the one list that corvane_ship() fills, so a program
-# joins the release with one line.
+# README.txt and LICENSE; and the Windows Installer package of the same files for administrators,
+# Corvane-<version>-x64.msi, with its winget manifests (`--target installer`). The install rules,
+# the installer and the package tests all read the one list that corvane_ship() fills, so a
+# program joins the release with one line.
 
 set(CORVANE_PACKAGE_FILE_NAME "Corvane-${PROJECT_VERSION}-win64")
 set(CORVANE_MSI_FILE_NAME "Corvane-${PROJECT_VERSION}-x64.msi")

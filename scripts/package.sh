@@ -11,7 +11,9 @@ configure_and_build
 cd "$BUILD"
 if [ -n "${CORVANE_SIGN_PFX:-}" ]; then
     # Signed where the build made them, so that the zip and the package both take the signed copies.
-    grep '\.exe$' release/files.txt | while read -r program; do "$ROOT/scripts/sign.sh" "$program"; done
+    grep '\.exe$' release/files.txt | while read -r program; do
+        "$ROOT/scripts/sign.sh" "$program"
+    done
 else
     echo "CORVANE_SIGN_PFX is not set: the programs and the package are not signed."
 fi

@@ -26,10 +26,11 @@ cmake -DSOURCE_DIR="$SOURCE" -DMANIFEST=files.txt -DVERSION=0.9.0 \
     -DOUTPUT="$OLD" -DWINGET_DIR=winget -P "$SOURCE/cmake/Msi.cmake"
 unset CORVANE_SIGN_PFX CORVANE_SIGN_PASSWORD
 for file in files/*.exe "$OLD"; do
-    osslsigncode verify -CAfile cert.pem -in "$file" >/dev/null || { echo "$file unsigned"; exit 1; }
+    osslsigncode verify -CAfile cert.pem -in "$file" >/dev/null ||
+        { echo "$file unsigned" && exit 1; }
 done
 sha=$(sha256sum "$OLD" | cut -c1-64 | tr a-f A-F)
-grep -q "InstallerSha256: $sha" winget/0.9.0/Corvane.Corvane.installer.yaml ||
+grep -q "InstallerSha256: \"$sha\"" winget/0.9.0/Corvane.Corvane.installer.yaml ||
     { echo "the winget manifest has another SHA-256" && exit 1; }
 
 for table in $(msiinfo tables "$NEW"); do msiinfo export "$NEW" "$table" 2>/dev/null || true; done \
