@@ -1,9 +1,15 @@
 # The release: the programs it ships and the zip a Windows user downloads,
 # Corvane-<version>-win64.zip (`cmake --build build --target package`), which holds them next to
-# README.txt and LICENSE. The install rules and the package test both read the one list that
-# corvane_ship() fills, so a program joins the release with one line.
+# README.txt and LICENSE; and the Windows Installer package of the same files for administrators,
+# Corvane-<version>-x64.msi, with its winget manifests (`--target installer`). The install rules,
+# the installer and the package tests all read the one list that corvane_ship() fills, so a
+# program joins the release with one line.
 
 set(CORVANE_PACKAGE_FILE_NAME "Corvane-${PROJECT_VERSION}-win64")
+set(CORVANE_MSI_FILE_NAME "Corvane-${PROJECT_VERSION}-x64.msi")
+set(CORVANE_VENDOR "Corvane's authors")
+set(CORVANE_DOWNLOAD_URL "${CORVANE_HOMEPAGE}/download" CACHE STRING
+    "Web folder the release's files are downloaded from (for the winget manifests)")
 # Each shipped file next to the build's copy of it, one a line; the package test compares them.
 set(CORVANE_RELEASE_MANIFEST "${CMAKE_BINARY_DIR}/release/files.txt")
 
@@ -17,6 +23,7 @@ function(corvane_ship target)
         set(file "$<TARGET_FILE:${target}>")
         install(TARGETS ${target} RUNTIME DESTINATION .)
     endif()
+    set_property(GLOBAL APPEND PROPERTY CORVANE_SHIPPED_TARGETS ${target})
     set_property(GLOBAL APPEND PROPERTY CORVANE_SHIPPED_FILES "${file}")
 endfunction()
 
@@ -35,10 +42,24 @@ function(corvane_package)
 
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_NAME Corvane)
-    set(CPACK_PACKAGE_VENDOR "Corvane's authors")
+    set(CPACK_PACKAGE_VENDOR "${CORVANE_VENDOR}")
     set(CPACK_PACKAGE_FILE_NAME "${CORVANE_PACKAGE_FILE_NAME}")
     # The files sit at the top of the zip: Windows' "Extract All" makes the folder itself.
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
     set(CPACK_VERBATIM_VARIABLES ON)
     include(CPack)
+
+    # The package is made on demand, like the zip: signing (scripts/package.sh) comes between the
+    # build and the packing.
+    get_property(targets GLOBAL PROPERTY CORVANE_SHIPPED_TARGETS)
+    add_custom_target(installer
+        COMMAND "${CMAKE_COMMAND}" "-DSOURCE_DIR=${PROJECT_SOURCE_DIR}"
+                "-DMANIFEST=${CORVANE_RELEASE_MANIFEST}" "-DVERSION=${PROJECT_VERSION}"
+                "-DMANUFACTURER=${CORVANE_VENDOR}" "-DHELP_LINK=${CORVANE_HOMEPAGE}"
+                "-DINSTALLER_URL=${CORVANE_DOWNLOAD_URL}/${CORVANE_MSI_FILE_NAME}"
+                "-DOUTPUT=${CMAKE_BINARY_DIR}/${CORVANE_MSI_FILE_NAME}"
+                "-DWINGET_DIR=${CMAKE_BINARY_DIR}/winget"
+                -P "${PROJECT_SOURCE_DIR}/cmake/Msi.cmake"
+        VERBATIM)
+    add_dependencies(installer ${targets})
 endfunction()

@@ -5,7 +5,8 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${CORVANE_BUILD_DIR:-$ROOT/build}
 
 PACKAGES="cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 g++-mingw-w64-i686-posix
-binutils-mingw-w64-i686 wine wine64 xvfb xauth googletest imagemagick x11-utils"
+binutils-mingw-w64-i686 wine wine64 xvfb xauth googletest imagemagick x11-utils wixl msitools
+osslsigncode openssl"
 
 install_missing_packages() {
     missing=""
