@@ -194,12 +194,13 @@ CString Describe(const CRegistryValue& value) {
     return text;
 }
 
+// Pure ASCII (so UTF-8 in every code page a reader assumes), and lone surrogates survive.
 CString JsonString(const wchar_t* text) {
     CString json(L"\"");
     for (const wchar_t* c = text; *c; ++c) {
         if (*c == L'"' || *c == L'\\')
             json.AppendFormat(L"\\%c", *c);
-        else if (*c < 0x20)
+        else if (*c < 0x20 || *c > 0x7e)
             json.AppendFormat(L"\\u%04x", static_cast<unsigned>(*c));
         else
             json.Append(c, 1);

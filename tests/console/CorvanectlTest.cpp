@@ -21,9 +21,23 @@ struct Result {
     std::string out, err;
 };
 
+// Redirected lines end in CRLF; the checks read them with LF, and a bare LF shows.
+std::string FromCrlf(const std::string& text) {
+    std::string lf;
+    for (char c : text) {
+        if (c != '\n')
+            lf += c;
+        else if (!lf.empty() && lf.back() == '\r')
+            lf.back() = '\n';
+        else
+            lf += "[bare LF]";
+    }
+    return lf;
+}
+
 // Runs corvanectl.exe with its output in files, as a script's redirection would take it. The
 // files, like the recorder below, stay in the run's own prefix.
-Result Ctl(const std::wstring& arguments, HANDLE token = nullptr) {
+Result Ctl(const std::wstring& arguments, HANDLE token = nullptr, DWORD flags = 0) {
     const std::wstring dir = MakeTempDir(L"corvanectl"),
                        paths[] = {dir + L"\\out.txt", dir + L"\\err.txt"};
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
@@ -33,14 +47,15 @@ Result Ctl(const std::wstring& arguments, HANDLE token = nullptr) {
                                CREATE_ALWAYS, 0, nullptr);
     Result result;
     Process ctl;
-    bool started = ctl.Start(BinPath(L"corvanectl.exe"), arguments, token, L"", files);
+    bool started = ctl.Start(BinPath(L"corvanectl.exe"), arguments, token, L"", files, flags);
     DWORD error = GetLastError();
     for (HANDLE file : files)
         CloseHandle(file);
     if (started && ctl.WaitExit(90000))
         GetExitCodeProcess(ctl.Handle(), &result.code);
-    result.out = ReadFileUtf8(paths[0]);
-    result.err = started ? ReadFileUtf8(paths[1]) : "not started: error " + std::to_string(error);
+    result.out = FromCrlf(ReadFileUtf8(paths[0]));
+    result.err =
+        started ? FromCrlf(ReadFileUtf8(paths[1])) : "not started: error " + std::to_string(error);
     return result;
 }
 
@@ -94,7 +109,8 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
         {L"", 2, "a command is needed"},
         {L"frobnicate", 2, "\"frobnicate\" is not a command. Run \"corvanectl help\""},
         // Command words match exactly: a soft hyphen is no "off" (locale rules would ignore it).
-        {L"o\u00ADff", 2, "\"o\u00ADff\" is not a command."},
+        // Without a console the message is in the OEM code page, which has no soft hyphen.
+        {L"o\u00ADff", 2, "\"o?ff\" is not a command."},
         {L"show --yaml", 2, "show does not know \"--yaml\""},
         {L"set", 2, "set needs the debugger's path"},
         {L"set --view 16 " + quoted + L" -p", 2, "--view takes 64, 32 or both"},
@@ -316,4 +332,35 @@ TEST_F(Corvanectl, ErrorReportingSwitchesAsThePageSetsThem) {
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, consentKey, L"DefaultConsent", 4));
     EXPECT_EQ(Ctl(L"wer --enable").code, 0u);
     EXPECT_EQ(dword(consentKey, L"DefaultConsent"), 4);
+}
+
+TEST_F(Corvanectl, RedirectedTextInTheConsoleCodePage) {
+    // e-acute is in both code pages below, o-slash in 850 only; a-macron and the fullwidth
+    // quotation mark in neither, and best fit would make them "a" and '"': another file, and a
+    // quote that moves where `for /f` splits the rest of the line.
+    Store(kAeDebugKey, L"Debugger", Text(L"C:\\D\u00e9\u00f8\u0101\uff02g\\dbg.exe -p %ld"));
+    // The console's output code page, and the Debugger line as `type` reads it there.
+    const std::pair<UINT, std::string> cases[] = {
+        {437, "C:\\D\x82???g\\dbg.exe"},
+        {850, "C:\\D\x82\x9b??g\\dbg.exe"},
+        {CP_UTF8, "C:\\D\xc3\xa9\xc3\xb8\xc4\x81\xef\xbc\x82g\\dbg.exe"},
+    };
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    for (const auto& [codePage, path] : cases) {
+        SCOPED_TRACE(codePage);
+        ASSERT_TRUE(SetConsoleOutputCP(codePage));
+        Result show = Ctl(L"show");
+        EXPECT_TRUE(Contains(show.out, "64-bit registration\n  Debugger: REG_SZ " + path +
+                                           " -p %ld\n  Auto:"))
+            << show.out;
+    }
+    // Started without a console: the OEM code page, which a new console starts in.
+    ASSERT_TRUE(SetConsoleOutputCP(GetOEMCP()));
+    EXPECT_EQ(Ctl(L"show", nullptr, DETACHED_PROCESS).out, Ctl(L"show").out);
+    // JSON is ASCII, the same bytes whatever the reader's code page.
+    Result json = Ctl(L"show --json");
+    EXPECT_TRUE(
+        Contains(json.out, "\"text\":\"C:\\\\D\\u00e9\\u00f8\\u0101\\uff02g\\\\dbg.exe -p %ld\""))
+        << json.out;
 }

@@ -241,7 +241,7 @@ Process::~Process() {
 }
 
 bool Process::Start(const std::wstring& exe, const std::wstring& arguments, HANDLE token,
-                    const std::wstring& currentDir, const HANDLE* outputs) {
+                    const std::wstring& currentDir, const HANDLE* outputs, DWORD flags) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;
@@ -255,7 +255,7 @@ bool Process::Start(const std::wstring& exe, const std::wstring& arguments, HAND
     const wchar_t* dir = currentDir.empty() ? nullptr : currentDir.c_str();
     // Without a token, the process's own.
     return CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr,
-                                outputs != nullptr, 0, nullptr, dir, &startup, &m_info);
+                                outputs != nullptr, flags, nullptr, dir, &startup, &m_info);
 }
 
 std::wstring Process::LoadedModule(const std::wstring& name) const {

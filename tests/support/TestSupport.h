@@ -108,9 +108,10 @@ public:
 
     // Starts exe with the given argument text (the program name is put in front). With a token
     // the process runs with it (CreateProcessAsUserW); with outputs, they are its standard output
-    // and error (inheritable handles).
+    // and error (inheritable handles); flags are CreateProcess's creation flags.
     bool Start(const std::wstring& exe, const std::wstring& arguments = L"", HANDLE token = nullptr,
-               const std::wstring& currentDir = L"", const HANDLE* outputs = nullptr);
+               const std::wstring& currentDir = L"", const HANDLE* outputs = nullptr,
+               DWORD flags = 0);
     DWORD Id() const { return m_info.dwProcessId; }
     HANDLE Handle() const { return m_info.hProcess; }
     // The full path in lower case of the DLL of that name loaded in the process; empty when the
