@@ -298,6 +298,10 @@ HANDLE CreateStandardUserToken() {
     return restricted;
 }
 
+bool RunningUnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 HANDLE CreateLinkedToken() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))

@@ -124,6 +124,10 @@ private:
     PROCESS_INFORMATION m_info{};
 };
 
+// True under Wine, false on Windows itself (the Windows CI job): for the few checks that only
+// Wine can make, such as one that answers a prompt Windows shows on the secure desktop.
+bool RunningUnderWine();
+
 // A copy of the process token with the Administrators group made deny-only: the closest Wine
 // comes to a standard user.
 HANDLE CreateStandardUserToken();
