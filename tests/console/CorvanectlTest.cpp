@@ -108,9 +108,9 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
     const std::tuple<std::wstring, DWORD, std::string> cases[] = {
         {L"", 2, "a command is needed"},
         {L"frobnicate", 2, "\"frobnicate\" is not a command. Run \"corvanectl help\""},
-        // Command words match exactly: a soft hyphen is no "off" (locale rules would ignore it).
-        // Without a console the message is in the OEM code page, which has no soft hyphen.
-        {L"o\u00ADff", 2, "\"o?ff\" is not a command."},
+        // Command words match exactly: "off" with a zero-width joiner is none (locale rules would
+        // ignore the joiner, which the OEM code pages do not hold).
+        {L"o\u200Dff", 2, "\"o?ff\" is not a command."},
         {L"show --yaml", 2, "show does not know \"--yaml\""},
         {L"set", 2, "set needs the debugger's path"},
         {L"set --view 16 " + quoted + L" -p", 2, "--view takes 64, 32 or both"},
