@@ -19,8 +19,8 @@ UINT RedirectedCodePage() {
 // A character that the code page cannot hold becomes the code page's own default character
 // ("?"), never a best-fit look-alike: best fit turns a fullwidth quotation mark into '"', which
 // moves where `for /f` splits the rest of the line, and a letter into a plainer one, which names
-// another file. Windows refuses that flag for UTF-8 and a few other code pages (they hold every
-// character anyway), and a code page it cannot convert to at all leaves UTF-8, never nothing.
+// another file. Windows refuses that flag for UTF-8 and a few other code pages, which are then
+// converted without it; a code page that cannot be converted to at all gives UTF-8, not silence.
 void WriteRedirected(HANDLE handle, const wchar_t* text, int length) {
     CString crlf;
     int start = 0;
