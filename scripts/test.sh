@@ -5,4 +5,4 @@
 install_missing_packages
 configure_and_build
 cd "$BUILD"
-exec xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure "$@"
+exec xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure --no-tests=error "$@"

@@ -6,25 +6,63 @@
 #include "base/Handle.h"
 
 namespace {
+// Text that goes to a file or a pipe is read by `type`, `findstr`, `for /f` and PowerShell 5.1,
+// which decode it in the console's output code page and split lines at CRLF. A process without
+// any console (started detached, or after FreeConsole) gets 0 from GetConsoleOutputCP: it writes
+// in the system's OEM code page, the one every new console starts in, so that what `type` in a
+// fresh window or a default PowerShell reads is the same as when a console was there.
+UINT RedirectedCodePage() {
+    UINT codePage = GetConsoleOutputCP();
+    return codePage ? codePage : GetOEMCP();
+}
+
+// A character that the code page cannot hold becomes the code page's own default character
+// ("?"), never a best-fit look-alike: best fit turns a fullwidth quotation mark into '"', which
+// moves where `for /f` splits the rest of the line, and a letter into a plainer one, which names
+// another file. Windows refuses that flag for UTF-8 and a few other code pages, which are then
+// converted without it; a code page that cannot be converted to at all gives UTF-8, not silence.
+void WriteRedirected(HANDLE handle, const wchar_t* text, int length) {
+    CString crlf;
+    int start = 0;
+    for (int i = 0; i < length; ++i) {
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) {
+            crlf.Append(text + start, i - start);
+            crlf += L"\r";
+            start = i;
+        }
+    }
+    crlf.Append(text + start, length - start);
+    const UINT codePage = RedirectedCodePage();
+    const struct {
+        UINT codePage;
+        DWORD flags;
+    } attempts[] = {{codePage, WC_NO_BEST_FIT_CHARS}, {codePage, 0}, {CP_UTF8, 0}};
+    for (const auto& attempt : attempts) {
+        int bytes = WideCharToMultiByte(attempt.codePage, attempt.flags, crlf, crlf.GetLength(),
+                                        nullptr, 0, nullptr, nullptr);
+        if (bytes <= 0)
+            continue;
+        CHeapMemory<char> buffer(static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, bytes)));
+        if (!buffer)
+            return;
+        WideCharToMultiByte(attempt.codePage, attempt.flags, crlf, crlf.GetLength(), buffer.Get(),
+                            bytes, nullptr, nullptr);
+        DWORD written = 0;
+        WriteFile(handle, buffer.Get(), static_cast<DWORD>(bytes), &written, nullptr);
+        return;
+    }
+}
+
 void Write(DWORD stream, const wchar_t* text, int length) {
     HANDLE handle = GetStdHandle(stream);
     if (!handle || handle == INVALID_HANDLE_VALUE || length <= 0)
         return;
     DWORD mode = 0;
     DWORD written = 0;
-    if (GetConsoleMode(handle, &mode)) {
+    if (GetConsoleMode(handle, &mode))
         WriteConsoleW(handle, text, static_cast<DWORD>(length), &written, nullptr);
-        return;
-    }
-    // Scripts read redirected output as UTF-8.
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return;
-    CHeapMemory<char> buffer(static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, bytes)));
-    if (!buffer)
-        return;
-    WideCharToMultiByte(CP_UTF8, 0, text, length, buffer.Get(), bytes, nullptr, nullptr);
-    WriteFile(handle, buffer.Get(), static_cast<DWORD>(bytes), &written, nullptr);
+    else
+        WriteRedirected(handle, text, length);
 }
 
 void PrintV(DWORD stream, const wchar_t* prefix, const wchar_t* format, va_list args) {

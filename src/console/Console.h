@@ -1,5 +1,6 @@
 // Output of the console program: lines to standard output and standard error, in the console's
-// own characters when it writes to one and in UTF-8 into a file or pipe.
+// own characters when it writes to one and, into a file or pipe, in the console's output code
+// page with CRLF line ends, as Windows' own tools read them.
 #pragma once
 
 #include <windows.h>

@@ -179,12 +179,15 @@ bool IsText(const CRegistryValue& value) {
 
 // Characters that could end or redraw a line of the output, and halves of a character without
 // their other half, go out as \uXXXX: a crafted value must not forge lines of its own, and JSON
-// must stay valid. In JSON, quotes and backslashes are escaped too.
+// must stay valid. JSON escapes quotes and backslashes too, and is pure ASCII (so it reads as
+// UTF-8 in whatever code page a reader assumes).
 CString Escaped(const wchar_t* chars, int length, bool json) {
     CString text;
     for (int i = 0; i < length; ++i) {
         const wchar_t c = chars[i];
-        if (IS_HIGH_SURROGATE(c) && i + 1 < length && IS_LOW_SURROGATE(chars[i + 1])) {
+        if (json && c > 0x7E) {
+            text.AppendFormat(L"\\u%04x", static_cast<unsigned>(c));
+        } else if (IS_HIGH_SURROGATE(c) && i + 1 < length && IS_LOW_SURROGATE(chars[i + 1])) {
             text.Append(chars + i++, 2);
         } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
                    IS_HIGH_SURROGATE(c) || IS_LOW_SURROGATE(c)) {

@@ -20,8 +20,8 @@ const char kMissingExe[] =
     "The debugger cannot be configured because the executable file does not exist.";
 
 using Result = CtlResult;
-Result Ctl(const std::wstring& arguments, HANDLE token = nullptr) {
-    return RunCorvanectl(arguments, token);
+Result Ctl(const std::wstring& arguments, HANDLE token = nullptr, DWORD flags = 0) {
+    return RunCorvanectl(arguments, token, L"", flags);
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -90,8 +90,9 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
     const std::tuple<std::wstring, DWORD, std::string> cases[] = {
         {L"", 2, "a command is needed"},
         {L"frobnicate", 2, "\"frobnicate\" is not a command. Run \"corvanectl help\""},
-        // Command words match exactly: a soft hyphen is no "off" (locale rules would ignore it).
-        {L"o\u00ADff", 2, "\"o\u00ADff\" is not a command."},
+        // Command words match exactly: "off" with a zero-width joiner is none (locale rules would
+        // ignore the joiner, which the OEM code pages do not hold).
+        {L"o\u200Dff", 2, "\"o?ff\" is not a command."},
         {L"show --yaml", 2, "show does not know \"--yaml\""},
         {L"set", 2, "set needs the debugger's path"},
         {L"set --view 16 " + quoted + L" -p", 2, "--view takes 64, 32 or both"},
@@ -455,4 +456,35 @@ TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
     EXPECT_TRUE(Contains(test.err, "corvanectl: raise.exe could not be loaded (status "
                                    "0xC0000135); it never ran."))
         << test.err;
+}
+
+TEST_F(Corvanectl, RedirectedTextInTheConsoleCodePage) {
+    // e-acute is in both code pages below, o-slash in 850 only; a-macron and the fullwidth
+    // quotation mark in neither, and best fit would make them "a" and '"': another file, and a
+    // quote that moves where `for /f` splits the rest of the line.
+    Store(kAeDebugKey, L"Debugger", Text(L"C:\\D\u00e9\u00f8\u0101\uff02g\\dbg.exe -p %ld"));
+    // The console's output code page, and the Debugger line as `type` reads it there.
+    const std::pair<UINT, std::string> cases[] = {
+        {437, "C:\\D\x82???g\\dbg.exe"},
+        {850, "C:\\D\x82\x9b??g\\dbg.exe"},
+        {CP_UTF8, "C:\\D\xc3\xa9\xc3\xb8\xc4\x81\xef\xbc\x82g\\dbg.exe"},
+    };
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    for (const auto& [codePage, path] : cases) {
+        SCOPED_TRACE(codePage);
+        ASSERT_TRUE(SetConsoleOutputCP(codePage));
+        Result show = Ctl(L"show");
+        EXPECT_TRUE(Contains(show.out, "64-bit registration\n  Debugger: REG_SZ " + path +
+                                           " -p %ld\n  Auto:"))
+            << show.out;
+    }
+    // Started without a console: the OEM code page, which a new console starts in.
+    ASSERT_TRUE(SetConsoleOutputCP(GetOEMCP()));
+    EXPECT_EQ(Ctl(L"show", nullptr, DETACHED_PROCESS).out, Ctl(L"show").out);
+    // JSON is ASCII, the same bytes whatever the reader's code page.
+    Result json = Ctl(L"show --json");
+    EXPECT_TRUE(
+        Contains(json.out, "\"text\":\"C:\\\\D\\u00e9\\u00f8\\u0101\\uff02g\\\\dbg.exe -p %ld\""))
+        << json.out;
 }

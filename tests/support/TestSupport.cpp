@@ -241,7 +241,7 @@ Process::~Process() {
 }
 
 bool Process::Start(const std::wstring& exe, const std::wstring& arguments, HANDLE token,
-                    const std::wstring& currentDir, const HANDLE* outputs) {
+                    const std::wstring& currentDir, const HANDLE* outputs, DWORD flags) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;
@@ -255,7 +255,7 @@ bool Process::Start(const std::wstring& exe, const std::wstring& arguments, HAND
     const wchar_t* dir = currentDir.empty() ? nullptr : currentDir.c_str();
     // Without a token, the process's own.
     return CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr,
-                                outputs != nullptr, 0, nullptr, dir, &startup, &m_info);
+                                outputs != nullptr, flags, nullptr, dir, &startup, &m_info);
 }
 
 std::wstring Process::LoadedModule(const std::wstring& name) const {
@@ -298,6 +298,10 @@ HANDLE CreateStandardUserToken() {
     return restricted;
 }
 
+bool RunningUnderWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 HANDLE CreateLinkedToken() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
@@ -310,7 +314,23 @@ HANDLE CreateLinkedToken() {
     return linked;
 }
 
-CtlResult RunCorvanectl(const std::wstring& arguments, HANDLE token, const std::wstring& exe) {
+namespace {
+std::string FromCrlf(const std::string& text) {
+    std::string lf;
+    for (char c : text) {
+        if (c != '\n')
+            lf += c;
+        else if (!lf.empty() && lf.back() == '\r')
+            lf.back() = '\n';
+        else
+            lf += "[bare LF]";
+    }
+    return lf;
+}
+} // namespace
+
+CtlResult RunCorvanectl(const std::wstring& arguments, HANDLE token, const std::wstring& exe,
+                        DWORD flags) {
     const std::wstring dir = MakeTempDir(L"corvanectl"),
                        paths[] = {dir + L"\\out.txt", dir + L"\\err.txt"};
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
@@ -320,15 +340,16 @@ CtlResult RunCorvanectl(const std::wstring& arguments, HANDLE token, const std::
                                CREATE_ALWAYS, 0, nullptr);
     CtlResult result;
     Process ctl;
-    bool started =
-        ctl.Start(exe.empty() ? BinPath(L"corvanectl.exe") : exe, arguments, token, L"", files);
+    bool started = ctl.Start(exe.empty() ? BinPath(L"corvanectl.exe") : exe, arguments, token, L"",
+                             files, flags);
     DWORD error = GetLastError();
     for (HANDLE file : files)
         CloseHandle(file);
     if (started && ctl.WaitExit(90000))
         GetExitCodeProcess(ctl.Handle(), &result.code);
-    result.out = ReadFileUtf8(paths[0]);
-    result.err = started ? ReadFileUtf8(paths[1]) : "not started: error " + std::to_string(error);
+    result.out = FromCrlf(ReadFileUtf8(paths[0]));
+    result.err =
+        started ? FromCrlf(ReadFileUtf8(paths[1])) : "not started: error " + std::to_string(error);
     return result;
 }
 

@@ -109,9 +109,10 @@ public:
 
     // Starts exe with the given argument text (the program name is put in front). With a token
     // the process runs with it (CreateProcessAsUserW); with outputs, they are its standard output
-    // and error (inheritable handles).
+    // and error (inheritable handles); flags are CreateProcess's creation flags.
     bool Start(const std::wstring& exe, const std::wstring& arguments = L"", HANDLE token = nullptr,
-               const std::wstring& currentDir = L"", const HANDLE* outputs = nullptr);
+               const std::wstring& currentDir = L"", const HANDLE* outputs = nullptr,
+               DWORD flags = 0);
     DWORD Id() const { return m_info.dwProcessId; }
     HANDLE Handle() const { return m_info.hProcess; }
     // The full path in lower case of the DLL of that name loaded in the process; empty when the
@@ -129,9 +130,15 @@ struct CtlResult {
     DWORD code = 0xFFFFFFFF;
     std::string out, err;
 };
-// Runs corvanectl.exe (by default the build's) with its output in files of the run's prefix.
+// Runs corvanectl.exe (by default the build's) with its output in files of the run's prefix,
+// started with the creation flags given. Redirected lines end in CRLF; the result has them as
+// LF, and a bare LF shows as "[bare LF]".
 CtlResult RunCorvanectl(const std::wstring& arguments, HANDLE token = nullptr,
-                        const std::wstring& exe = L"");
+                        const std::wstring& exe = L"", DWORD flags = 0);
+
+// True under Wine, false on Windows itself (the Windows CI job): for the few checks that only
+// Wine can make, such as one that answers a prompt Windows shows on the secure desktop.
+bool RunningUnderWine();
 
 // A copy of the process token with the Administrators group made deny-only: the closest Wine
 // comes to a standard user.
