@@ -72,3 +72,17 @@ int FailUsage(const wchar_t* format, ...) {
     PrintError(L"%s Run \"corvanectl help\" for the usage.", text.GetString());
     return kExitUsage;
 }
+
+CString JsonString(const wchar_t* text) {
+    CString json(L"\"");
+    for (const wchar_t* c = text; *c; ++c) {
+        if (*c == L'"' || *c == L'\\')
+            json.AppendFormat(L"\\%c", *c);
+        else if (*c < 0x20)
+            json.AppendFormat(L"\\u%04x", static_cast<unsigned>(*c));
+        else
+            json.Append(c, 1);
+    }
+    json += L"\"";
+    return json;
+}

@@ -21,3 +21,6 @@ void PrintError(const wchar_t* format, ...);
 int FailWithLastError(const wchar_t* what);
 // Bad usage: the text and where the usage is. Gives kExitUsage.
 int FailUsage(const wchar_t* format, ...);
+
+// The text as a JSON string, quotes included.
+CString JsonString(const wchar_t* text);

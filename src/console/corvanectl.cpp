@@ -10,7 +10,9 @@
 #include "base/PathUtils.h"
 #include "base/RegistryKey.h"
 #include "base/String.h"
+#include "console/Arguments.h"
 #include "console/Console.h"
+#include "console/DumpsCommand.h"
 #include "debugger/AeDebug.h"
 #include "debugger/SavedRegistration.h"
 #include "privileges/Elevation.h"
@@ -44,6 +46,11 @@ const wchar_t kUsage[] =
     L"      for it to end.\n"
     L"  wer [--enable|--disable] [--queue on|off]\n"
     L"      Shows or sets the current user's Windows Error Reporting switches.\n"
+    L"  dumps [show|on|off] [--program NAME] [--folder DIR] [--count N]\n"
+    L"        [--type mini|full|custom] [--flags HEX]\n"
+    L"      Shows or sets the local crash dumps that Windows Error Reporting keeps, for every\n"
+    L"      program or for the program NAME (such as myapp.exe); an empty value goes back to\n"
+    L"      the system's default; off removes the settings. on and off need an elevated prompt.\n"
     L"\n"
     L"--view chooses the registry views (default: both). set, off and restore need an elevated\n"
     L"prompt; the first change saves the registration it replaces under\n"
@@ -61,23 +68,6 @@ struct ViewChoice {
     int count = 2;
     bool given = false;
 };
-
-// The arguments after the command, taken one by one.
-class CArguments {
-public:
-    CArguments(int count, wchar_t** values) : m_count(count), m_values(values) {}
-    bool AtEnd() const { return m_next >= m_count; }
-    const wchar_t* Next() { return m_next < m_count ? m_values[m_next++] : nullptr; }
-
-private:
-    int m_count;
-    wchar_t** m_values;
-    int m_next = 0;
-};
-
-bool Is(const wchar_t* a, const wchar_t* b) {
-    return CompareStringOrdinal(a, -1, b, -1, FALSE) == CSTR_EQUAL;
-}
 
 // --view's value; false (bad usage reported) for anything else.
 bool TakeView(CArguments& args, ViewChoice& views, int& exitCode) {
@@ -194,20 +184,6 @@ CString Describe(const CRegistryValue& value) {
     return text;
 }
 
-CString JsonString(const wchar_t* text) {
-    CString json(L"\"");
-    for (const wchar_t* c = text; *c; ++c) {
-        if (*c == L'"' || *c == L'\\')
-            json.AppendFormat(L"\\%c", *c);
-        else if (*c < 0x20)
-            json.AppendFormat(L"\\u%04x", static_cast<unsigned>(*c));
-        else
-            json.Append(c, 1);
-    }
-    json += L"\"";
-    return json;
-}
-
 CString JsonValue(const CRegistryValue& value) {
     if (!value.IsPresent())
         return CString(L"null");
@@ -308,7 +284,7 @@ int Show(CArguments& args) {
             out.AppendFormat(L"  %s\n", name.GetString());
     }
     if (json)
-        out += L"]}\n";
+        out.AppendFormat(L"],\"localDumps\":%s}\n", LocalDumpsJson().GetString());
     WriteOut(out);
     return kExitSuccess;
 }
@@ -551,8 +527,8 @@ int wmain(int argc, wchar_t** argv) {
     const struct {
         const wchar_t* name;
         int (*run)(CArguments&);
-    } kCommands[] = {{L"show", Show},       {L"set", Set},   {L"off", Off},
-                     {L"restore", Restore}, {L"test", Test}, {L"wer", Wer}};
+    } kCommands[] = {{L"show", Show}, {L"set", Set}, {L"off", Off},       {L"restore", Restore},
+                     {L"test", Test}, {L"wer", Wer}, {L"dumps", RunDumps}};
     for (const auto& known : kCommands) {
         if (Is(command, known.name))
             return known.run(args);
