@@ -16,33 +16,7 @@ const char kNeedsElevation[] = "needs an elevated prompt";
 const char kMissingExe[] =
     "The debugger cannot be configured because the executable file does not exist.";
 
-struct Result {
-    DWORD code = 0xFFFFFFFF;
-    std::string out, err;
-};
-
-// Runs corvanectl.exe with its output in files, as a script's redirection would take it. The
-// files, like the recorder below, stay in the run's own prefix.
-Result Ctl(const std::wstring& arguments, HANDLE token = nullptr) {
-    const std::wstring dir = MakeTempDir(L"corvanectl"),
-                       paths[] = {dir + L"\\out.txt", dir + L"\\err.txt"};
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE files[2];
-    for (int i : {0, 1})
-        files[i] = CreateFileW(paths[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                               CREATE_ALWAYS, 0, nullptr);
-    Result result;
-    Process ctl;
-    bool started = ctl.Start(BinPath(L"corvanectl.exe"), arguments, token, L"", files);
-    DWORD error = GetLastError();
-    for (HANDLE file : files)
-        CloseHandle(file);
-    if (started && ctl.WaitExit(90000))
-        GetExitCodeProcess(ctl.Handle(), &result.code);
-    result.out = ReadFileUtf8(paths[0]);
-    result.err = started ? ReadFileUtf8(paths[1]) : "not started: error " + std::to_string(error);
-    return result;
-}
+using Result = CtlResult;
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;

@@ -310,4 +310,25 @@ HANDLE CreateLinkedToken() {
     return linked;
 }
 
+CtlResult Ctl(const std::wstring& arguments, HANDLE token) {
+    const std::wstring dir = MakeTempDir(L"corvanectl"),
+                       paths[] = {dir + L"\\out.txt", dir + L"\\err.txt"};
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE files[2];
+    for (int i : {0, 1})
+        files[i] = CreateFileW(paths[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                               CREATE_ALWAYS, 0, nullptr);
+    CtlResult result;
+    Process ctl;
+    bool started = ctl.Start(BinPath(L"corvanectl.exe"), arguments, token, L"", files);
+    DWORD error = GetLastError();
+    for (HANDLE file : files)
+        CloseHandle(file);
+    if (started && ctl.WaitExit(90000))
+        GetExitCodeProcess(ctl.Handle(), &result.code);
+    result.out = ReadFileUtf8(paths[0]);
+    result.err = started ? ReadFileUtf8(paths[1]) : "not started: error " + std::to_string(error);
+    return result;
+}
+
 } // namespace testing_support

@@ -123,6 +123,14 @@ private:
     PROCESS_INFORMATION m_info{};
 };
 
+// corvanectl.exe run with its output in files, as a script's redirection would take it (the
+// files stay in the run's own prefix); with a token, it runs with that token.
+struct CtlResult {
+    DWORD code = 0xFFFFFFFF;
+    std::string out, err;
+};
+CtlResult Ctl(const std::wstring& arguments, HANDLE token = nullptr);
+
 // A copy of the process token with the Administrators group made deny-only: the closest Wine
 // comes to a standard user.
 HANDLE CreateStandardUserToken();
