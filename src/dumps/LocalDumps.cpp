@@ -1,6 +1,7 @@
 #include "dumps/LocalDumps.h"
 
 #include "base/Error.h"
+#include "base/PathUtils.h"
 #include "base/RegistryKey.h"
 #include "resources/resource.h"
 
@@ -285,23 +286,17 @@ bool ApplyLocalDumps(const LocalDumpsChange& change) {
 }
 
 bool DumpFolderExists(const wchar_t* folder) {
-    wchar_t expanded[MAX_PATH];
-    DWORD length = ExpandEnvironmentStringsW(folder, expanded, MAX_PATH);
-    if (length == 0 || length > MAX_PATH)
+    wchar_t path[MAX_PATH];
+    if (!ExpandFullPath(folder, path, MAX_PATH))
         return false;
-    DWORD attributes = GetFileAttributesW(expanded);
+    DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool CreateDumpFolder(const wchar_t* folder) {
     wchar_t path[MAX_PATH];
-    DWORD length = ExpandEnvironmentStringsW(folder, path, MAX_PATH);
-    if (length == 0)
+    if (!ExpandFullPath(folder, path, MAX_PATH))
         return false;
-    if (length > MAX_PATH) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return false;
-    }
     // Each parent in turn, from the first one after the drive or share; their failures (a drive,
     // a share, a folder that exists) tell nothing until the last level.
     for (wchar_t* c = path + 1; *c; ++c) {

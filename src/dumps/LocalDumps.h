@@ -83,7 +83,8 @@ DumpsRule ValidateLocalDumps(const LocalDumpsChange& change);
 // nothing, while program keys or other values are in the key: local dumps would stay on.
 bool ApplyLocalDumps(const LocalDumpsChange& change);
 
-// The folder with this user's environment expanded exists.
+// The folder exists, with this account's environment expanded (a relative one below the
+// current directory).
 bool DumpFolderExists(const wchar_t* folder);
 // Creates the folder and its missing parents.
 bool CreateDumpFolder(const wchar_t* folder);

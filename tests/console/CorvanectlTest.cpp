@@ -102,7 +102,8 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
     EXPECT_EQ(help.code, 0u);
     for (const char* command :
          {"Usage: corvanectl COMMAND", "  show", "  set PATH", "  set --entry", "  off",
-          "  restore", "  test [--32]", "  wer [--enable|--disable] [--queue on|off]"})
+          "  restore", "  test [--32]", "  wer [--enable|--disable] [--queue on|off]",
+          "  dumps [show|on|off] [--program NAME]"})
         EXPECT_TRUE(Contains(help.out, command)) << command;
 
     // A token without the administrators' rights is refused before anything is written; the
