@@ -63,6 +63,9 @@ bool CDumpsPage::OnInitDialog() {
 }
 
 void CDumpsPage::Load() {
+    // The entry shown stays shown when its key is still there.
+    const CString current =
+        m_current < m_entries.GetCount() ? m_entries[m_current].program : CString();
     m_entries.RemoveAll();
     CSimpleArray<CString> programs;
     ListLocalDumpsPrograms(programs);
@@ -84,8 +87,6 @@ void CDumpsPage::Load() {
     m_storedOn = AreLocalDumpsOn();
     m_onCheck.SetCheck(m_storedOn ? BST_CHECKED : BST_UNCHECKED);
 
-    const CString current =
-        m_current < m_entries.GetCount() ? m_entries[m_current].program : CString();
     m_programList.ResetContent();
     int select = 0;
     for (int i = 0; i < m_entries.GetCount(); ++i) {
