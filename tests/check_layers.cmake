@@ -8,7 +8,7 @@
 # reach itself through includes.
 cmake_policy(SET CMP0057 NEW)
 
-set(features debugger wer about crash)
+set(features debugger wer dumps about crash)
 set(allowed_base base)
 set(allowed_privileges base privileges)
 set(allowed_framework base privileges framework resources)
@@ -17,7 +17,7 @@ foreach(feature IN LISTS features)
 endforeach()
 set(allowed_app base framework privileges resources ${features} app)
 # The console program: a leaf beside app/ that stays clear of the window classes.
-set(allowed_console base privileges resources debugger wer console)
+set(allowed_console base privileges resources debugger wer dumps console)
 set(allowed_resources resources)
 set(allowed_raise raise)
 

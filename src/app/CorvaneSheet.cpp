@@ -11,6 +11,7 @@ CCorvaneSheet::CCorvaneSheet(HWND parent, UINT startPage)
     AddPage(&m_debuggerPage);
     if (IsErrorReportingAvailable())
         AddPage(&m_werPage);
+    AddPage(&m_dumpsPage);
     AddPage(&m_aboutPage);
 }
 

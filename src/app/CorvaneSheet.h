@@ -1,10 +1,11 @@
-// The program's only top-level window: the property sheet with the debugger, error-reporting
-// and About pages.
+// The program's only top-level window: the property sheet with the debugger, error-reporting,
+// crash dumps and About pages.
 #pragma once
 
 #include "about/AboutPage.h"
 #include "app/InstanceManager.h"
 #include "debugger/DebuggerPage.h"
+#include "dumps/DumpsPage.h"
 #include "framework/PropertySheet.h"
 #include "wer/WerPage.h"
 
@@ -27,6 +28,7 @@ private:
 
     CDebuggerPage m_debuggerPage;
     CWerPage m_werPage;
+    CDumpsPage m_dumpsPage;
     CAboutPage m_aboutPage;
     // Declared after the pages so that it goes first, releasing the mutex.
     CInstanceManager m_instanceManager;

@@ -84,6 +84,14 @@ LONG CRegistryKey::DeleteValue(const wchar_t* name) {
     return RegDeleteValueW(m_key.Get(), name);
 }
 
+LONG CRegistryKey::EnumKey(DWORD index, wchar_t* name, DWORD& count) {
+    return RegEnumKeyExW(m_key.Get(), index, name, &count, nullptr, nullptr, nullptr, nullptr);
+}
+
+LONG CRegistryKey::EnumValue(DWORD index, wchar_t* name, DWORD& count) {
+    return RegEnumValueW(m_key.Get(), index, name, &count, nullptr, nullptr, nullptr, nullptr);
+}
+
 LONG CRegistryValue::Read(CRegistryKey& key, const wchar_t* name) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = REG_NONE;

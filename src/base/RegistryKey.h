@@ -33,6 +33,10 @@ public:
     LONG ReadValue(const wchar_t* name, DWORD& type, BYTE* data, DWORD& bytes);
     LONG WriteValue(const wchar_t* name, DWORD type, const BYTE* data, DWORD bytes);
     LONG DeleteValue(const wchar_t* name);
+    // The name of the sub-key or value at index; count is in characters as for ReadString.
+    // ERROR_NO_MORE_ITEMS past the last one.
+    LONG EnumKey(DWORD index, wchar_t* name, DWORD& count);
+    LONG EnumValue(DWORD index, wchar_t* name, DWORD& count);
 
 private:
     CRegKeyHandle m_key;

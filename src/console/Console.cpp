@@ -110,3 +110,34 @@ int FailUsage(const wchar_t* format, ...) {
     PrintError(L"%s Run \"corvanectl help\" for the usage.", text.GetString());
     return kExitUsage;
 }
+
+// Characters that could end or redraw a line of the output, and halves of a character without
+// their other half, go out as \uXXXX: a crafted value must not forge lines of its own, and JSON
+// must stay valid. JSON escapes quotes and backslashes too, and is pure ASCII (so it reads as
+// UTF-8 in whatever code page a reader assumes).
+CString Escaped(const wchar_t* chars, int length, bool json) {
+    CString text;
+    for (int i = 0; i < length; ++i) {
+        const wchar_t c = chars[i];
+        if (json && c > 0x7E) {
+            text.AppendFormat(L"\\u%04x", static_cast<unsigned>(c));
+        } else if (IS_HIGH_SURROGATE(c) && i + 1 < length && IS_LOW_SURROGATE(chars[i + 1])) {
+            text.Append(chars + i++, 2);
+        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
+                   IS_HIGH_SURROGATE(c) || IS_LOW_SURROGATE(c)) {
+            text.AppendFormat(L"\\u%04x", static_cast<unsigned>(c));
+        } else {
+            if (json && (c == L'"' || c == L'\\'))
+                text.Append(L"\\", 1);
+            text.Append(chars + i, 1);
+        }
+    }
+    return text;
+}
+
+CString JsonString(const wchar_t* text) {
+    CString json(L"\"");
+    json += Escaped(text, lstrlenW(text), true);
+    json += L"\"";
+    return json;
+}

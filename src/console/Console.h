@@ -22,3 +22,10 @@ void PrintError(const wchar_t* format, ...);
 int FailWithLastError(const wchar_t* what);
 // Bad usage: the text and where the usage is. Gives kExitUsage.
 int FailUsage(const wchar_t* format, ...);
+
+// The characters of a value as shown: those that could end or redraw a line, and halves of a
+// character without their other half, as \uXXXX; for JSON, also quotes and backslashes escaped
+// and every character past ASCII as \uXXXX.
+CString Escaped(const wchar_t* chars, int length, bool json);
+// The text as a JSON string, quotes included.
+CString JsonString(const wchar_t* text);

@@ -10,7 +10,9 @@
 #include "base/PathUtils.h"
 #include "base/RegistryKey.h"
 #include "base/String.h"
+#include "console/Arguments.h"
 #include "console/Console.h"
+#include "console/DumpsCommand.h"
 #include "debugger/AeDebug.h"
 #include "debugger/DebuggerChoice.h"
 #include "debugger/SavedRegistration.h"
@@ -45,6 +47,11 @@ const wchar_t kUsage[] =
     L"      for it to end.\n"
     L"  wer [--enable|--disable] [--queue on|off]\n"
     L"      Shows or sets the current user's Windows Error Reporting switches.\n"
+    L"  dumps [show|on|off] [--program NAME] [--folder DIR] [--count N]\n"
+    L"        [--type mini|full|custom] [--flags HEX]\n"
+    L"      Shows or sets the local crash dumps that Windows Error Reporting keeps, for every\n"
+    L"      program or for the program NAME (such as myapp.exe); an empty value goes back to\n"
+    L"      the system's default; off removes the settings. on and off need an elevated prompt.\n"
     L"\n"
     L"--view chooses the registry views (default: both). set, off and restore need an elevated\n"
     L"prompt; the first change saves the registration it replaces under\n"
@@ -83,23 +90,6 @@ struct ViewChoice {
     int count = 2;
     bool given = false;
 };
-
-// The arguments after the command, taken one by one.
-class CArguments {
-public:
-    CArguments(int count, wchar_t** values) : m_count(count), m_values(values) {}
-    bool AtEnd() const { return m_next >= m_count; }
-    const wchar_t* Next() { return m_next < m_count ? m_values[m_next++] : nullptr; }
-
-private:
-    int m_count;
-    wchar_t** m_values;
-    int m_next = 0;
-};
-
-bool Is(const wchar_t* a, const wchar_t* b) {
-    return CompareStringOrdinal(a, -1, b, -1, FALSE) == CSTR_EQUAL;
-}
 
 // --view's value; false (bad usage reported) for anything else.
 bool TakeView(CArguments& args, ViewChoice& views, int& exitCode) {
@@ -177,30 +167,6 @@ bool IsText(const CRegistryValue& value) {
            value.GetSize() % 2 == 0;
 }
 
-// Characters that could end or redraw a line of the output, and halves of a character without
-// their other half, go out as \uXXXX: a crafted value must not forge lines of its own, and JSON
-// must stay valid. JSON escapes quotes and backslashes too, and is pure ASCII (so it reads as
-// UTF-8 in whatever code page a reader assumes).
-CString Escaped(const wchar_t* chars, int length, bool json) {
-    CString text;
-    for (int i = 0; i < length; ++i) {
-        const wchar_t c = chars[i];
-        if (json && c > 0x7E) {
-            text.AppendFormat(L"\\u%04x", static_cast<unsigned>(c));
-        } else if (IS_HIGH_SURROGATE(c) && i + 1 < length && IS_LOW_SURROGATE(chars[i + 1])) {
-            text.Append(chars + i++, 2);
-        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
-                   IS_HIGH_SURROGATE(c) || IS_LOW_SURROGATE(c)) {
-            text.AppendFormat(L"\\u%04x", static_cast<unsigned>(c));
-        } else {
-            if (json && (c == L'"' || c == L'\\'))
-                text.Append(L"\\", 1);
-            text.Append(chars + i, 1);
-        }
-    }
-    return text;
-}
-
 // A text value up to its first terminator (or its end), escaped, and whether it has one.
 CString TextOf(const CRegistryValue& value, bool& terminated, bool json) {
     const wchar_t* chars = reinterpret_cast<const wchar_t*>(value.GetData());
@@ -238,13 +204,6 @@ CString Describe(const CRegistryValue& value) {
         text.Format(L"%s hex: %s", TypeName(value.GetType()), HexOf(value, L" ").GetString());
     }
     return text;
-}
-
-CString JsonString(const wchar_t* text) {
-    CString json(L"\"");
-    json += Escaped(text, lstrlenW(text), true);
-    json += L"\"";
-    return json;
 }
 
 CString JsonValue(const CRegistryValue& value) {
@@ -360,7 +319,7 @@ int Show(CArguments& args) {
             out.AppendFormat(L"  %s\n", name.GetString());
     }
     if (json)
-        out += L"]}\n";
+        out.AppendFormat(L"],\"localDumps\":%s}\n", LocalDumpsJson().GetString());
     WriteOut(out);
     return kExitSuccess;
 }
@@ -611,8 +570,8 @@ int wmain(int argc, wchar_t** argv) {
     const struct {
         const wchar_t* name;
         int (*run)(CArguments&);
-    } kCommands[] = {{L"show", Show},       {L"set", Set},   {L"off", Off},
-                     {L"restore", Restore}, {L"test", Test}, {L"wer", Wer}};
+    } kCommands[] = {{L"show", Show}, {L"set", Set}, {L"off", Off},       {L"restore", Restore},
+                     {L"test", Test}, {L"wer", Wer}, {L"dumps", RunDumps}};
     for (const auto& known : kCommands) {
         if (Is(command, known.name))
             return known.run(args);

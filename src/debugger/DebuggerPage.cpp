@@ -1,21 +1,13 @@
 #include "debugger/DebuggerPage.h"
 
-#include <commdlg.h>
-
 #include "base/PathUtils.h"
-#include "base/SystemFunction.h"
 #include "debugger/AeDebug.h"
 #include "debugger/DebuggerChoice.h"
 #include "debugger/SavedRegistration.h"
 #include "framework/ElevationPrompt.h"
+#include "framework/FileDialogs.h"
 #include "framework/MessageBoxes.h"
-#include "framework/WinApp.h"
 #include "resources/resource.h"
-
-namespace {
-// The file dialogs are loaded when Browse... is pressed.
-constinit CSystemFunction<decltype(GetOpenFileNameW)> g_getOpenFileName;
-} // namespace
 
 CDebuggerPage::CDebuggerPage() : CPropertyPage(IDD_DEBUGGER) {}
 
@@ -138,44 +130,12 @@ void CDebuggerPage::OnConfigure() {
 }
 
 void CDebuggerPage::OnBrowse() {
-    // The resource separates description and pattern with '|'; the dialog wants NULs.
-    CString filter;
-    filter.LoadString(IDS_EXE_FILTER);
-    int length = filter.GetLength();
-    wchar_t* chars = filter.GetBuffer(length + 1);
-    if (!chars)
-        return;
-    for (int i = 0; i < length; ++i) {
-        if (chars[i] == L'|')
-            chars[i] = L'\0';
-    }
-    chars[length] = L'\0';
-    filter.ReleaseBuffer(length);
-
     wchar_t systemDir[MAX_PATH];
     UINT dirLength = GetSystemDirectoryW(systemDir, MAX_PATH);
     if (dirLength == 0 || dirLength >= MAX_PATH)
         systemDir[0] = L'\0';
-
-    wchar_t file[MAX_PATH] = L"";
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof(ofn);
-    // No owner of the page's own choosing: like every box of the program, the dialog belongs to
-    // the sheet (or the pop-up last active over it), so the sheet waits while it is open.
-    HWND sheet = AfxGetMainHwnd();
-    ofn.hwndOwner = sheet && IsWindow(sheet) ? GetLastActivePopup(sheet) : nullptr;
-    ofn.lpstrFilter = filter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrInitialDir = systemDir[0] ? systemDir : nullptr;
-    ofn.lpstrDefExt = L"exe";
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
-    auto* getOpenFileName = g_getOpenFileName.Get(L"comdlg32.dll", "GetOpenFileNameW");
-    if (!getOpenFileName) {
-        MessageBeep(MB_ICONEXCLAMATION);
-        return;
-    }
-    if (getOpenFileName(&ofn))
+    wchar_t file[MAX_PATH];
+    if (PickExecutable(systemDir, file))
         m_pathEdit.SetWindowText(file);
 }
 

@@ -16,9 +16,9 @@ TEST(Sheet, CaptionButtonsPagesAndInstanceNotices) {
                               : DeleteKeyTree(HKEY_CURRENT_USER, kWerKey));
         CorvaneApp app;
         ASSERT_TRUE(app.Start());
-        // It opens on the debugger page.
+        // It opens on the debugger page; Crash Dumps comes before About.
         EXPECT_NE(GetDlgItem(app.CurrentPage(), 1000), nullptr);
-        std::vector<std::wstring> pages = {L"Debugger", L"About"};
+        std::vector<std::wstring> pages = {L"Debugger", L"Crash Dumps", L"About"};
         if (reporting)
             pages.insert(pages.begin() + 1, L"Windows Error Reporting");
         ASSERT_EQ(app.TabCount(), static_cast<int>(pages.size()));

@@ -20,9 +20,6 @@ const char kMissingExe[] =
     "The debugger cannot be configured because the executable file does not exist.";
 
 using Result = CtlResult;
-Result Ctl(const std::wstring& arguments, HANDLE token = nullptr, DWORD flags = 0) {
-    return RunCorvanectl(arguments, token, L"", flags);
-}
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -126,7 +123,8 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
     EXPECT_EQ(help.code, 0u);
     for (const char* command :
          {"Usage: corvanectl COMMAND", "  show", "  set PATH", "  set --entry", "  off",
-          "  restore", "  test [--32]", "  wer [--enable|--disable] [--queue on|off]"})
+          "  restore", "  test [--32]", "  wer [--enable|--disable] [--queue on|off]",
+          "  dumps [show|on|off] [--program NAME]"})
         EXPECT_TRUE(Contains(help.out, command)) << command;
 
     // A token without the administrators' rights is refused before anything is written; the

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
-#include "support/TestSupport.h"
+#include <atomic>
+#include <thread>
+
+#include "support/GuiDriver.h"
 
 namespace testing_support {
 
@@ -44,6 +47,33 @@ bool PageHost::PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
             return done();
         },
         timeoutMs);
+}
+
+std::vector<std::wstring> AnswerBoxes(const std::function<void()>& action, bool yes) {
+    std::vector<std::wstring> texts;
+    std::atomic<bool> done = false;
+    std::thread answerer([&] {
+        while (!done) {
+            for (HWND box : DialogWindowsOf(GetCurrentProcessId())) {
+                if (!GetDlgItem(box, 0xFFFF) || !IsWindowVisible(box) ||
+                    FindWindowExW(box, nullptr, WC_TABCONTROLW, nullptr))
+                    continue;
+                texts.push_back(CorvaneApp::MessageBoxText(box));
+                for (int button : {yes ? IDYES : IDNO, IDCANCEL, IDOK}) {
+                    if (GetDlgItem(box, button)) {
+                        CorvaneApp::AnswerMessageBox(box, button);
+                        break;
+                    }
+                }
+                WaitUntil([&] { return !IsWindow(box); }, 5000);
+            }
+            Sleep(20);
+        }
+    });
+    action();
+    done = true;
+    answerer.join();
+    return texts;
 }
 
 } // namespace testing_support

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "framework/PropertyPage.h"
 
@@ -25,5 +27,10 @@ struct PageHost {
     // Runs the sheet's messages until done() holds or the time is up.
     bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 };
+
+// Runs the action on this thread while another answers each message box it brings up (Yes or
+// No as yes says, else Cancel, else OK); gives their texts as CorvaneApp::MessageBoxText reads
+// them, in order.
+std::vector<std::wstring> AnswerBoxes(const std::function<void()>& action, bool yes = false);
 
 } // namespace testing_support

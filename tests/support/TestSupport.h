@@ -135,6 +135,9 @@ struct CtlResult {
 // LF, and a bare LF shows as "[bare LF]".
 CtlResult RunCorvanectl(const std::wstring& arguments, HANDLE token = nullptr,
                         const std::wstring& exe = L"", DWORD flags = 0);
+inline CtlResult Ctl(const std::wstring& arguments, HANDLE token = nullptr, DWORD flags = 0) {
+    return RunCorvanectl(arguments, token, L"", flags);
+}
 
 // True under Wine, false on Windows itself (the Windows CI job): for the few checks that only
 // Wine can make, such as one that answers a prompt Windows shows on the secure desktop.
