@@ -81,7 +81,7 @@ TEST(HyperLink, LookMouseKeyboardFittingAndOpening) {
     CHyperLink centred, right;
     PageHost host;
     ASSERT_TRUE(host.Open(page));
-    HWND dialog = host.Page(), link = page.link.GetSafeHwnd();
+    HWND dialog = host.Page(), link = page.link.GetHwnd();
 
     // Underlined; fitted to its text from the template's left edge.
     EXPECT_TRUE(FontOf(link).lfUnderline);
