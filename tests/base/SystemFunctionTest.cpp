@@ -2,6 +2,9 @@
 // error saying why when the DLL or the function is missing.
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
+#include "base/PathUtils.h"
 #include "base/SystemFunction.h"
 #include "support/TestSupport.h"
 
@@ -28,8 +31,49 @@ TEST(SystemFunction, BindsFromTheSystemDirectoryOnly) {
     EXPECT_EQ(planted.Get(L"fakedbghelp.dll", "MiniDumpWriteDump"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 
+    // Once the process's search is limited, a plain load of that DLL fails too.
+    HMODULE beside = LoadLibraryW(L"fakedbghelp.dll");
+    EXPECT_NE(beside, nullptr);
+    FreeLibrary(beside);
+    ASSERT_TRUE(LimitDllSearchToSystemDirectory());
+    SetLastError(0);
+    EXPECT_EQ(LoadLibraryW(L"fakedbghelp.dll"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+
     CSystemFunction<decltype(GetFileVersionInfoSizeW)> missing;
     SetLastError(0);
     EXPECT_EQ(missing.Get(L"version.dll", "NoSuchFunction"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+}
+
+namespace {
+bool InSingleThreadedApartment() {
+    APTTYPE type;
+    APTTYPEQUALIFIER qualifier;
+    return CoGetApartmentType(&type, &qualifier) == S_OK &&
+           (type == APTTYPE_MAINSTA || type == APTTYPE_STA);
+}
+} // namespace
+
+TEST(SystemFunction, TheShellIsAskedFromASingleThreadedApartment) {
+    // On a thread without windows: one with windows may be in an apartment already (Wine's input
+    // methods put it there).
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void*) -> DWORD {
+            bool before = InSingleThreadedApartment();
+            SHELLEXECUTEINFOW info = {};
+            info.cbSize = sizeof(info);
+            info.fMask = SEE_MASK_FLAG_NO_UI;
+            info.lpFile = L"C:\\no such program.exe";
+            ShellExecuteSystem(info);
+            return (before ? 1 : 0) | (InSingleThreadedApartment() ? 2 : 0);
+        },
+        nullptr, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    DWORD outcome = 0;
+    EXPECT_EQ(WaitForSingleObject(thread, 20000), WAIT_OBJECT_0);
+    GetExitCodeThread(thread, &outcome);
+    CloseHandle(thread);
+    EXPECT_EQ(outcome, 2u) << "1: in one before, 2: in one after";
 }
