@@ -47,12 +47,12 @@ MessageTable CCorvaneSheet::GetMessageTable() const {
 void CCorvaneSheet::OnInstanceNotify(CMessage& message) {
     if (!m_instanceManager.IsSameInstance(static_cast<DWORD>(message.lParam)))
         return; // another program's instances
-    if (message.wParam == INSTANCE_NOTIFY_ACTIVATE) {
+    if (message.wParam == kInstanceNotifyActivate) {
         // The sender granted this process the right to come forward before it sent the notice.
         if (IsIconic(m_hwnd))
             ShowWindow(m_hwnd, SW_RESTORE);
         SetForegroundWindow(m_hwnd);
-    } else if (message.wParam == INSTANCE_NOTIFY_CLOSE) {
+    } else if (message.wParam == kInstanceNotifyClose) {
         // Ends the modal loop without any page applying its changes.
         PostQuitMessage(0);
     }

@@ -119,9 +119,9 @@ bool CInstanceManager::Notify(WPARAM code) const {
 }
 
 bool CInstanceManager::NotifyActivate() const {
-    return Notify(INSTANCE_NOTIFY_ACTIVATE);
+    return Notify(kInstanceNotifyActivate);
 }
 
 bool CInstanceManager::NotifyClose() const {
-    return Notify(INSTANCE_NOTIFY_CLOSE);
+    return Notify(kInstanceNotifyClose);
 }

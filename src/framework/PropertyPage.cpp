@@ -18,14 +18,14 @@ HWND NotifyingControl(UINT message, LPARAM lParam) {
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
     if (control.GetHwnd())
         return;
-    HWND hwnd = ::GetDlgItem(dx->m_page->GetHwnd(), id);
+    HWND hwnd = ::GetDlgItem(dx->page->GetHwnd(), id);
     if (hwnd && control.Bind(hwnd))
-        dx->m_page->RegisterControl(&control);
+        dx->page->RegisterControl(&control);
 }
 
 void DDX_Text(CDataExchange* dx, int id, CString& value) {
-    HWND hwnd = ::GetDlgItem(dx->m_page->GetHwnd(), id);
-    if (!dx->m_saveAndValidate) {
+    HWND hwnd = ::GetDlgItem(dx->page->GetHwnd(), id);
+    if (!dx->saveAndValidate) {
         SetWindowTextW(hwnd, value);
         return;
     }
@@ -39,8 +39,8 @@ void DDX_Text(CDataExchange* dx, int id, CString& value) {
 }
 
 void DDX_Check(CDataExchange* dx, int id, bool& value) {
-    HWND hwnd = ::GetDlgItem(dx->m_page->GetHwnd(), id);
-    if (dx->m_saveAndValidate)
+    HWND hwnd = ::GetDlgItem(dx->page->GetHwnd(), id);
+    if (dx->saveAndValidate)
         value = SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
     else
         SendMessageW(hwnd, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -58,7 +58,7 @@ CPropertyPage::CPropertyPage(UINT templateId) : m_psp() {
 CPropertyPage::~CPropertyPage() = default;
 
 void CPropertyPage::UpdateData(bool saveAndValidate) {
-    CDataExchange dx(this, saveAndValidate);
+    CDataExchange dx = {this, saveAndValidate};
     DoDataExchange(&dx);
 }
 
