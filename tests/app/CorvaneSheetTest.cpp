@@ -65,7 +65,7 @@ TEST(Sheet, CaptionButtonsPagesAndInstanceNotices) {
 // In this process, where the sheet answers WM_GETICON: each icon is the image of its own size.
 TEST(Sheet, IconsAtTheSystemsSizes) {
     static CCorvaneSheet* sheet = nullptr;
-    static SIZE sizes[2] = {};
+    static LONG widths[2] = {};
     CCorvaneSheet shown;
     sheet = &shown;
     SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR timer, DWORD) {
@@ -74,19 +74,17 @@ TEST(Sheet, IconsAtTheSystemsSizes) {
         KillTimer(nullptr, timer);
         for (WPARAM which : {ICON_SMALL, ICON_BIG}) {
             ICONINFO info = {};
-            auto icon = reinterpret_cast<HICON>(sheet->SendMessage(WM_GETICON, which));
             BITMAP bitmap = {};
-            if (icon && GetIconInfo(icon, &info) &&
+            if (GetIconInfo(reinterpret_cast<HICON>(sheet->SendMessage(WM_GETICON, which)),
+                            &info) &&
                 GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap))
-                sizes[which] = {bitmap.bmWidth, bitmap.bmHeight};
+                widths[which] = bitmap.bmWidth;
             DeleteObject(info.hbmColor);
             DeleteObject(info.hbmMask);
         }
         PostMessageW(sheet->GetHwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     shown.DoModal();
-    EXPECT_EQ(sizes[ICON_SMALL].cx, GetSystemMetrics(SM_CXSMICON));
-    EXPECT_EQ(sizes[ICON_SMALL].cy, GetSystemMetrics(SM_CYSMICON));
-    EXPECT_EQ(sizes[ICON_BIG].cx, GetSystemMetrics(SM_CXICON));
-    EXPECT_EQ(sizes[ICON_BIG].cy, GetSystemMetrics(SM_CYICON));
+    EXPECT_EQ(widths[ICON_SMALL], GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(widths[ICON_BIG], GetSystemMetrics(SM_CXICON));
 }
