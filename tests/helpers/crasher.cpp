@@ -1,5 +1,6 @@
 // Installs the program's crash handler as corvane.exe does, then writes through a null pointer;
-// with the argument "deep", only once its stack is all but used up.
+// with the argument "deep", only once its stack is all but used up. "overflow" overflows the
+// stack for real, for a try on Windows (Wine ends the thread without a filter).
 #include <windows.h>
 
 #include <wchar.h>
@@ -19,7 +20,7 @@ void Fault() {
 __attribute__((noinline)) int Descend(ULONG_PTR floor) {
     volatile char frame[512];
     frame[0] = 1;
-    if (reinterpret_cast<ULONG_PTR>(&frame[0]) < floor) {
+    if (reinterpret_cast<ULONG_PTR>(&frame[0]) < floor && floor) {
         Fault();
         return 0;
     }
@@ -39,6 +40,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
             getLimits(&low, &high);
         return low ? Descend(low + kStackLeft) : 3;
     }
+    if (wcscmp(commandLine, L"overflow") == 0)
+        return Descend(0);
     Fault();
     return 3;
 }
