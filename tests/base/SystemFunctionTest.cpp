@@ -4,6 +4,8 @@
 
 #include <objbase.h>
 
+#include <thread>
+
 #include "base/PathUtils.h"
 #include "base/SystemFunction.h"
 #include "support/TestSupport.h"
@@ -58,22 +60,16 @@ bool InSingleThreadedApartment() {
 TEST(SystemFunction, TheShellIsAskedFromASingleThreadedApartment) {
     // On a thread without windows: one with windows may be in an apartment already (Wine's input
     // methods put it there).
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void*) -> DWORD {
-            bool before = InSingleThreadedApartment();
-            SHELLEXECUTEINFOW info = {};
-            info.cbSize = sizeof(info);
-            info.fMask = SEE_MASK_FLAG_NO_UI;
-            info.lpFile = L"C:\\no such program.exe";
-            ShellExecuteSystem(info);
-            return (before ? 1 : 0) | (InSingleThreadedApartment() ? 2 : 0);
-        },
-        nullptr, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    DWORD outcome = 0;
-    EXPECT_EQ(WaitForSingleObject(thread, 20000), WAIT_OBJECT_0);
-    GetExitCodeThread(thread, &outcome);
-    CloseHandle(thread);
-    EXPECT_EQ(outcome, 2u) << "1: in one before, 2: in one after";
+    bool before = true, after = false;
+    std::thread([&] {
+        before = InSingleThreadedApartment();
+        SHELLEXECUTEINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = SEE_MASK_FLAG_NO_UI;
+        info.lpFile = L"C:\\no such program.exe";
+        ShellExecuteSystem(info);
+        after = InSingleThreadedApartment();
+    }).join();
+    EXPECT_FALSE(before);
+    EXPECT_TRUE(after);
 }
