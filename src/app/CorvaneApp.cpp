@@ -3,11 +3,15 @@
 #include <commctrl.h>
 
 #include "app/CorvaneSheet.h"
+#include "base/SystemFunction.h"
 #include "crash/CrashHandler.h"
 
-CCorvaneApp theApp;
+CCorvaneApp g_corvaneApp;
 
 bool CCorvaneApp::InitInstance() {
+    // The program may run elevated from a downloads folder, where a planted DLL of a system name
+    // waits: before anything loads one by name.
+    LimitDllSearchToSystemDirectory();
     // Before anything of the program exists, so that any fault of it leaves a dump.
     InstallCrashHandler();
     {
@@ -18,7 +22,6 @@ bool CCorvaneApp::InitInstance() {
 
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&icc);
-        CWinApp::InitInstance();
 
         m_mainWnd = &sheet;
         sheet.DoModal();

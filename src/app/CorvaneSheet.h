@@ -32,5 +32,6 @@ private:
     CAboutPage m_aboutPage;
     // Declared after the pages so that it goes first, releasing the mutex.
     CInstanceManager m_instanceManager;
-    HICON m_icon;
+    CIconHandle m_largeIcon;
+    CIconHandle m_smallIcon;
 };

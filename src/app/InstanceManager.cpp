@@ -8,12 +8,6 @@
 #include "base/Handle.h"
 #include "base/PathUtils.h"
 
-namespace {
-using ChangeWindowMessageFilterProc = BOOL(WINAPI*)(UINT, DWORD);
-bool g_messageFilterLookedUp = false;
-ChangeWindowMessageFilterProc g_changeWindowMessageFilter = nullptr;
-} // namespace
-
 DWORD ComputeInstanceId(const wchar_t* fileName) {
     wchar_t upper[MAX_PATH];
     lstrcpynW(upper, fileName, MAX_PATH);
@@ -24,8 +18,8 @@ DWORD ComputeInstanceId(const wchar_t* fileName) {
     return hash;
 }
 
-bool FormatInstanceMutexName(bool global, DWORD id, CString& name) {
-    return name.Format(L"%ls\\ZKWInstance.%08X", global ? L"Global" : L"Local", id);
+bool FormatInstanceMutexName(DWORD id, CString& name) {
+    return name.Format(L"Local\\ZKWInstance.%08X", id);
 }
 
 bool IsElevatedRestart() {
@@ -35,25 +29,10 @@ bool IsElevatedRestart() {
     return __argc == 2 && wcscmp(__wargv[1], L"runas") == 0;
 }
 
-bool SetMessageFilter(UINT message, bool allow) {
-    if (!g_messageFilterLookedUp) {
-        g_messageFilterLookedUp = true;
-        // Only from Windows Vista on; older systems let every message through anyway.
-        if (HMODULE user32 = GetModuleHandleW(L"user32"))
-            g_changeWindowMessageFilter = reinterpret_cast<ChangeWindowMessageFilterProc>(
-                reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")));
-    }
-    if (!g_changeWindowMessageFilter)
-        return false;
-    return g_changeWindowMessageFilter(message, allow ? MSGFLT_ADD : MSGFLT_REMOVE) != FALSE;
-}
-
-CInstanceManager::CInstanceManager(bool global) : m_global(global), m_instanceId(0) {
+CInstanceManager::CInstanceManager() {
     wchar_t path[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     m_instanceId = ComputeInstanceId(FindFileName(path));
-    // An elevated instance must still hear the notices of an unelevated one.
-    SetMessageFilter(g_instanceNotifyMessage, true);
 }
 
 bool CInstanceManager::Acquire(bool activatePrevious) {
@@ -67,8 +46,12 @@ bool CInstanceManager::Acquire(bool activatePrevious) {
         NotifyClose();
         return true;
     }
-    if (activatePrevious)
+    if (activatePrevious) {
+        // The user has just started this process, so it may come to the front; the running
+        // instance, in the background, may not unless this one hands the right on first.
+        AllowSetForegroundWindow(ASFW_ANY);
         NotifyActivate();
+    }
     return false;
 }
 
@@ -114,7 +97,7 @@ HRESULT CInstanceManager::CreateInstanceMutex() {
     attributes.bInheritHandle = FALSE;
 
     CString name;
-    if (!FormatInstanceMutexName(m_global, m_instanceId, name))
+    if (!FormatInstanceMutexName(m_instanceId, name))
         return E_OUTOFMEMORY;
 
     // A handle from an earlier call goes first, so that it does not count as another instance.
@@ -136,9 +119,9 @@ bool CInstanceManager::Notify(WPARAM code) const {
 }
 
 bool CInstanceManager::NotifyActivate() const {
-    return Notify(INSTANCE_NOTIFY_ACTIVATE);
+    return Notify(kInstanceNotifyActivate);
 }
 
 bool CInstanceManager::NotifyClose() const {
-    return Notify(INSTANCE_NOTIFY_CLOSE);
+    return Notify(kInstanceNotifyClose);
 }

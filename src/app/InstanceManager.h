@@ -12,20 +12,17 @@
 // The instance identifier of an executable file name (extension included, no folder): the
 // name upper-cased, each UTF-16 unit added after rotating the sum right by 13 bits.
 DWORD ComputeInstanceId(const wchar_t* fileName);
-// "Local\ZKWInstance.XXXXXXXX" (or "Global\..." when global is set) for an identifier.
-bool FormatInstanceMutexName(bool global, DWORD id, CString& name);
+// "Local\ZKWInstance.XXXXXXXX" for an identifier.
+bool FormatInstanceMutexName(DWORD id, CString& name);
 
 // True when the command line is the program name and exactly the one argument "runas".
 bool IsElevatedRestart();
-// Lets the message reach this process's windows from processes of lower integrity (or stops
-// letting it). False, doing nothing, where the system has no message filter.
-bool SetMessageFilter(UINT message, bool allow);
 
 class CInstanceManager {
 public:
     enum : DWORD { kEveryInstance = 0xFFFFFFFF };
 
-    explicit CInstanceManager(bool global);
+    CInstanceManager();
     CInstanceManager(const CInstanceManager&) = delete;
     CInstanceManager& operator=(const CInstanceManager&) = delete;
 
@@ -43,8 +40,6 @@ public:
 private:
     bool Notify(WPARAM code) const;
 
-    // The mutex lives in the "Global" namespace rather than the session's "Local" one.
-    bool m_global;
     DWORD m_instanceId;
     // The named mutex, kept whether this process created it or another instance did.
     CKernelHandle m_mutex;

@@ -7,6 +7,6 @@
 extern const UINT g_instanceNotifyMessage;
 
 enum : WPARAM {
-    INSTANCE_NOTIFY_ACTIVATE = 1,
-    INSTANCE_NOTIFY_CLOSE = 2,
+    kInstanceNotifyActivate = 1,
+    kInstanceNotifyClose = 2,
 };

@@ -1,8 +1,8 @@
 // The one owner of everything the program must give back to the system: handles, keys, hooks,
-// SIDs, memory blocks, GDI objects, windows. A type is its value type, the function that frees it
-// and the value that means "nothing held". Freeing keeps the thread's last error, so a caller that
-// cleans up on the way out still sees the first cause of a failure. This is the only file that
-// calls the freeing functions.
+// SIDs, memory blocks, GDI objects, device contexts, windows. A type is its value type, the
+// function that frees it and the value that means "nothing held". Freeing keeps the thread's last
+// error, so a caller that cleans up on the way out still sees the first cause of a failure. This is
+// the only file that calls the freeing functions.
 #pragma once
 
 #include <windows.h>
@@ -67,8 +67,28 @@ using CRegKeyHandle = CUniqueAny<HKEY, RegCloseKey>;
 using CModuleHandle = CUniqueAny<HMODULE, FreeLibrary>;
 using CHookHandle = CUniqueAny<HHOOK, UnhookWindowsHookEx>;
 using CSidHandle = CUniqueAny<PSID, FreeSid>;
-using CCursorHandle = CUniqueAny<HCURSOR, DestroyCursor>;
+using CIconHandle = CUniqueAny<HICON, DestroyIcon>;
 using CFontHandle = CUniqueAny<HFONT, DeleteObject>;
 using CWindowHandle = CUniqueAny<HWND, DestroyWindow>;
+// A window's device context from GetDC, given back to that window when the object goes.
+class CWindowDC {
+public:
+    explicit CWindowDC(HWND hwnd) : m_hwnd(hwnd), m_dc(GetDC(hwnd)) {}
+    CWindowDC(const CWindowDC&) = delete;
+    CWindowDC& operator=(const CWindowDC&) = delete;
+    ~CWindowDC() {
+        if (m_dc) {
+            DWORD error = GetLastError();
+            ReleaseDC(m_hwnd, m_dc);
+            SetLastError(error);
+        }
+    }
+    HDC Get() const { return m_dc; }
+
+private:
+    HWND m_hwnd;
+    HDC m_dc;
+};
+
 template <class T> using CLocalMemory = CUniqueAny<T*, LocalFree>;
 template <class T> using CHeapMemory = CUniqueAny<T*, FreeProcessHeapBlock>;

@@ -16,12 +16,11 @@ constexpr WORD kDefaultLanguage = 0x0409; // English (United States): the usual 
 constexpr WORD kDefaultCodePage = 0x04E4; // Windows-1252
 } // namespace
 
-CModuleVersion::CModuleVersion()
-    : VS_FIXEDFILEINFO(), m_translation{kDefaultLanguage, kDefaultCodePage} {}
+CModuleVersion::CModuleVersion() : m_fixed(), m_translation{kDefaultLanguage, kDefaultCodePage} {}
 
 bool CModuleVersion::LoadFromFile(const wchar_t* fileName) {
     m_translation.codePage = kDefaultCodePage;
-    *static_cast<VS_FIXEDFILEINFO*>(this) = VS_FIXEDFILEINFO();
+    m_fixed = VS_FIXEDFILEINFO();
 
     auto* getSize = g_getSize.Get(L"version.dll", "GetFileVersionInfoSizeW");
     auto* getInfo = g_getInfo.Get(L"version.dll", "GetFileVersionInfoW");
@@ -48,7 +47,7 @@ bool CModuleVersion::LoadFromFile(const wchar_t* fileName) {
         SetLastError(ERROR_INVALID_DATA);
         return false;
     }
-    memcpy(static_cast<VS_FIXEDFILEINFO*>(this), value, sizeof(VS_FIXEDFILEINFO));
+    memcpy(&m_fixed, value, sizeof(VS_FIXEDFILEINFO));
 
     if (queryValue(m_versionData.Get(), L"\\VarFileInfo\\Translation", &value, &length) && value &&
         length >= 4) {
@@ -56,7 +55,7 @@ bool CModuleVersion::LoadFromFile(const wchar_t* fileName) {
         m_translation.language = pair[0];
         m_translation.codePage = pair[1];
     }
-    if (dwSignature != VS_FFI_SIGNATURE) {
+    if (m_fixed.dwSignature != VS_FFI_SIGNATURE) {
         // Not a version resource after all; say so rather than leave a stale error behind.
         SetLastError(ERROR_INVALID_DATA);
         return false;

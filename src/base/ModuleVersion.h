@@ -7,7 +7,7 @@
 #include "base/Handle.h"
 #include "base/String.h"
 
-class CModuleVersion : public VS_FIXEDFILEINFO {
+class CModuleVersion {
 public:
     CModuleVersion();
     CModuleVersion(const CModuleVersion&) = delete;
@@ -21,13 +21,15 @@ public:
     // A value of the string table that the translation selects; empty when there is none.
     CString QueryString(const wchar_t* key) const;
 
-    WORD GetMajor() const { return HIWORD(dwFileVersionMS); }
-    WORD GetMinor() const { return LOWORD(dwFileVersionMS); }
-    WORD GetBuild() const { return HIWORD(dwFileVersionLS); }
-    WORD GetRevision() const { return LOWORD(dwFileVersionLS); }
-    bool IsPrerelease() const { return (dwFileFlags & VS_FF_PRERELEASE) != 0; }
+    WORD GetMajor() const { return HIWORD(m_fixed.dwFileVersionMS); }
+    WORD GetMinor() const { return LOWORD(m_fixed.dwFileVersionMS); }
+    WORD GetBuild() const { return HIWORD(m_fixed.dwFileVersionLS); }
+    WORD GetRevision() const { return LOWORD(m_fixed.dwFileVersionLS); }
+    bool IsPrerelease() const { return (m_fixed.dwFileFlags & VS_FF_PRERELEASE) != 0; }
 
 private:
+    // The fixed file information as the last load read it; zeros before.
+    VS_FIXEDFILEINFO m_fixed;
     // The whole version resource, as the last load read it.
     CHeapMemory<BYTE> m_versionData;
     // Language and code page of the string table that QueryString reads.

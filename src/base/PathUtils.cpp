@@ -1,5 +1,6 @@
 #include "base/PathUtils.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <string.h>
 #include <wchar.h>
@@ -7,8 +8,9 @@
 #include "base/SystemFunction.h"
 
 namespace {
-// The shell is loaded only when something is opened.
+// The shell, and COM for it, are loaded only when something is opened.
 constinit CSystemFunction<decltype(ShellExecuteExW)> g_shellExecuteEx;
+constinit CSystemFunction<decltype(CoInitializeEx)> g_coInitializeEx;
 
 // The shell's path rules, on the backslash and drive colon alone.
 bool IsUncPath(const wchar_t* path) {
@@ -136,19 +138,17 @@ bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity) {
     return AppendPath(out, capacity, name);
 }
 
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    if (!ResolveExecutablePath(name, path, MAX_PATH))
-        return nullptr;
-    return LoadLibraryExW(path, nullptr, 0);
-}
-
 bool IsExistingFile(const wchar_t* path) {
     DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool ShellExecuteSystem(SHELLEXECUTEINFOW& info) {
+    // The shell may hand the file to a handler that uses COM, so the calling thread must be in a
+    // single-threaded apartment, with the old OLE1 DDE off. A thread already in COM stays as it
+    // is; the program never leaves it again, so the count it adds is not taken back.
+    if (auto* coInitializeEx = g_coInitializeEx.Get(L"ole32.dll", "CoInitializeEx"))
+        coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     auto* shellExecuteEx = g_shellExecuteEx.Get(L"shell32.dll", "ShellExecuteExW");
     return shellExecuteEx && shellExecuteEx(&info) != FALSE;
 }

@@ -26,8 +26,6 @@ bool ResolveExecutablePath(const wchar_t* text, CString& out);
 bool GetModuleFullPath(HMODULE module, wchar_t* out, UINT capacity);
 // The name joined to the folder of the program's own executable.
 bool GetModuleRelativePath(const wchar_t* name, wchar_t* out, UINT capacity);
-// A bare name from the system directory; any other name resolved by ExpandFullPath.
-HMODULE LoadSystemLibrary(const wchar_t* name);
 // True when the path names an existing file; a folder is not one.
 bool IsExistingFile(const wchar_t* path);
 // Joins a relative name below the full folder path in path, resolving "." and ".." segments; a
@@ -36,7 +34,8 @@ bool IsExistingFile(const wchar_t* path);
 bool AppendPath(wchar_t* path, UINT capacity, const wchar_t* name);
 // The part after the last backslash or drive colon (a trailing backslash does not count).
 const wchar_t* FindFileName(const wchar_t* path);
-// ShellExecuteExW, with the shell loaded from the system directory on first use.
+// ShellExecuteExW, with the shell loaded from the system directory on first use and the calling
+// thread in a single-threaded COM apartment first.
 bool ShellExecuteSystem(SHELLEXECUTEINFOW& info);
 // Opens a file, program or folder with the shell's "open" verb; mask adds SEE_MASK_* flags.
 bool ShellOpen(HWND owner, const wchar_t* file, const wchar_t* parameters, int show,

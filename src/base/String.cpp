@@ -6,8 +6,6 @@
 #include <wchar.h>
 #include <wctype.h>
 
-#include "base/ResourceModule.h"
-
 CString::CString(const wchar_t* text) {
     if (text)
         Assign(text, static_cast<int>(wcslen(text)));
@@ -185,7 +183,7 @@ bool CString::AppendFormat(const wchar_t* format, ...) {
 bool CString::LoadString(UINT id) {
     // With a zero buffer size LoadStringW hands out a pointer into the resource itself.
     const wchar_t* text = nullptr;
-    int length = ::LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
+    int length = ::LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
     if (length <= 0 || !text) {
         Empty();
         return false;

@@ -9,6 +9,11 @@
 // last error set.
 FARPROC BindSystemFunction(const wchar_t* library, const char* name);
 
+// From now on the process loads DLLs named without a path, and the DLLs they need, from the
+// system directory only: a DLL of a system name planted beside the program or in the current
+// directory is never taken. False, changing nothing, on a Windows 7 without its loader update.
+bool LimitDllSearchToSystemDirectory();
+
 // One function, typed from the system header's own declaration and held in a zero-initialised
 // object (no start-up code, no data in the file): CSystemFunction<decltype(ShellExecuteExW)>.
 // Get() binds it on first use; while the DLL or the function cannot be had it answers null with

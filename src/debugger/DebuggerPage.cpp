@@ -143,7 +143,7 @@ TTTOOLINFOW CDebuggerPage::LineTool(const wchar_t* text) const {
     TTTOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);
     tool.hwnd = m_hwnd;
-    tool.uId = reinterpret_cast<UINT_PTR>(m_wow64Line.m_hwnd);
+    tool.uId = reinterpret_cast<UINT_PTR>(m_wow64Line.GetHwnd());
     tool.lpszText = const_cast<wchar_t*>(text);
     return tool;
 }
@@ -162,7 +162,7 @@ bool CDebuggerPage::ShowWow64Registration() {
                                                                        : notText.GetString());
     }
     m_wow64Line.SetWindowText(line);
-    ShowWindow(m_wow64Line.m_hwnd, agree ? SW_HIDE : SW_SHOWNA);
+    ShowWindow(m_wow64Line.GetHwnd(), agree ? SW_HIDE : SW_SHOWNA);
     // The full line, which the static cuts to fit, also comes up as its tooltip. The tooltip is
     // made when the line first shows: most systems never show it, and every window made before
     // the sheet appears delays it.

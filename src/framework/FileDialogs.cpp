@@ -15,7 +15,7 @@ constinit CSystemFunction<decltype(SHGetPathFromIDListW)> g_getPathFromIdList;
 constinit CSystemFunction<decltype(ILFree)> g_freeIdList;
 
 HWND DialogOwner() {
-    HWND sheet = AfxGetMainHwnd();
+    HWND sheet = GetMainWindowHandle();
     return sheet && IsWindow(sheet) ? GetLastActivePopup(sheet) : nullptr;
 }
 } // namespace

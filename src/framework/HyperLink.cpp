@@ -9,7 +9,6 @@
 namespace {
 constexpr DWORD kLinkStyle = SS_OWNERDRAW | SS_NOTIFY | SS_WORDELLIPSIS | WS_TABSTOP;
 constexpr int kMaxTipChars = 1024;
-constexpr WORD kHandCursorId = 9801;
 
 TTTOOLINFOW MakeToolInfo(HWND control) {
     TTTOOLINFOW info = {};
@@ -21,26 +20,10 @@ TTTOOLINFOW MakeToolInfo(HWND control) {
 }
 } // namespace
 
-CHyperLink::CHyperLink() : m_normalColor(GetSysColor(COLOR_HOTLIGHT)) {
-    OSVERSIONINFOW version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#elif defined(_MSC_VER)
-#pragma warning(suppress : 4996)
-#endif
-    BOOL known = GetVersionExW(&version);
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
-    // The focus border metrics exist from Windows XP (5.1) on.
-    if (known && (version.dwMajorVersion > 5 ||
-                  (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1))) {
-        m_focusBorderX = GetSystemMetrics(SM_CXFOCUSBORDER);
-        m_focusBorderY = GetSystemMetrics(SM_CYFOCUSBORDER);
-    }
-}
+CHyperLink::CHyperLink()
+    : m_normalColor(GetSysColor(COLOR_HOTLIGHT)),
+      m_focusBorderX(GetSystemMetrics(SM_CXFOCUSBORDER)),
+      m_focusBorderY(GetSystemMetrics(SM_CYFOCUSBORDER)) {}
 
 CHyperLink::~CHyperLink() {
     if (m_tooltip && !IsWindow(m_tooltip.Get()))
@@ -73,7 +56,8 @@ void CHyperLink::OnSubclassed() {
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont.Get()), TRUE);
 
     FitToText();
-    LoadLinkCursor();
+    // The system's own hand, shared by every program: never destroyed.
+    m_linkCursor = LoadCursorW(nullptr, IDC_HAND);
 
     m_tooltip.Reset(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
@@ -119,12 +103,12 @@ void CHyperLink::FitToText() {
         return;
     CString text = GetWindowText();
     SIZE extent = {};
-    if (HDC dc = GetDC(m_hwnd)) {
-        HGDIOBJ old = m_linkFont ? SelectObject(dc, m_linkFont.Get()) : nullptr;
-        GetTextExtentPoint32W(dc, text, text.GetLength(), &extent);
+    CWindowDC dc(m_hwnd);
+    if (dc.Get()) {
+        HGDIOBJ old = m_linkFont ? SelectObject(dc.Get(), m_linkFont.Get()) : nullptr;
+        GetTextExtentPoint32W(dc.Get(), text, text.GetLength(), &extent);
         if (old)
-            SelectObject(dc, old);
-        ReleaseDC(m_hwnd, dc);
+            SelectObject(dc.Get(), old);
     }
     int neededWidth = extent.cx + 4 * m_focusBorderX;
     int neededHeight = extent.cy + 4 * m_focusBorderY;
@@ -148,16 +132,6 @@ void CHyperLink::FitToText() {
     }
     SetWindowPos(m_hwnd, nullptr, rect.left, rect.top, rect.right - rect.left,
                  rect.bottom - rect.top, SWP_NOZORDER);
-}
-
-void CHyperLink::LoadLinkCursor() {
-    if (m_linkCursor)
-        return;
-    CModuleHandle library(LoadSystemLibrary(L"mshtml.dll"));
-    if (!library)
-        return;
-    if (HCURSOR cursor = LoadCursorW(library.Get(), MAKEINTRESOURCEW(kHandCursorId)))
-        m_linkCursor.Reset(CopyIcon(cursor));
 }
 
 void CHyperLink::RepaintArea() {
@@ -212,7 +186,7 @@ MessageTable CHyperLink::GetMessageTable() const {
 
 void CHyperLink::OnSetCursor(CMessage& message) {
     if (m_linkCursor)
-        SetCursor(m_linkCursor.Get());
+        SetCursor(m_linkCursor);
     message.result = m_linkCursor ? TRUE : FALSE;
 }
 

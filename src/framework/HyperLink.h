@@ -25,7 +25,6 @@ private:
     // Opens the target; false only when there is none.
     bool OpenLink();
     void FitToText();
-    void LoadLinkCursor();
     // The control paints no background of its own, so its parent redraws the area.
     void RepaintArea();
     void RelayToToolTip(const CMessage& message);
@@ -49,9 +48,9 @@ private:
     bool m_hovering = false;
     CString m_url;
     CFontHandle m_linkFont;
-    CCursorHandle m_linkCursor;
-    int m_focusBorderX = 1;
-    int m_focusBorderY = 1;
+    HCURSOR m_linkCursor = nullptr;
+    int m_focusBorderX;
+    int m_focusBorderY;
     // The horizontal alignment of the template's style: 1 centred, 2 right, 0 left.
     unsigned m_alignment = 0;
     CWindowHandle m_tooltip;

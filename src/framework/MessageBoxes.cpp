@@ -94,7 +94,7 @@ HHOOK GetShieldHook() {
 }
 
 int ShowMessageBox(const wchar_t* text, UINT flags) {
-    HWND owner = AfxGetMainHwnd();
+    HWND owner = GetMainWindowHandle();
     if (owner && IsWindow(owner))
         owner = GetLastActivePopup(owner);
     else

@@ -1,7 +1,5 @@
 #include "framework/PropertyPage.h"
 
-#include "framework/WinApp.h"
-
 namespace {
 // The control a notification is about, for the messages that a page passes to its controls.
 HWND NotifyingControl(UINT message, LPARAM lParam) {
@@ -18,16 +16,16 @@ HWND NotifyingControl(UINT message, LPARAM lParam) {
 } // namespace
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
-    if (control.m_hwnd)
+    if (control.GetHwnd())
         return;
-    HWND hwnd = ::GetDlgItem(dx->m_page->m_hwnd, id);
+    HWND hwnd = ::GetDlgItem(dx->page->GetHwnd(), id);
     if (hwnd && control.Bind(hwnd))
-        dx->m_page->RegisterControl(&control);
+        dx->page->RegisterControl(&control);
 }
 
 void DDX_Text(CDataExchange* dx, int id, CString& value) {
-    HWND hwnd = ::GetDlgItem(dx->m_page->m_hwnd, id);
-    if (!dx->m_saveAndValidate) {
+    HWND hwnd = ::GetDlgItem(dx->page->GetHwnd(), id);
+    if (!dx->saveAndValidate) {
         SetWindowTextW(hwnd, value);
         return;
     }
@@ -41,8 +39,8 @@ void DDX_Text(CDataExchange* dx, int id, CString& value) {
 }
 
 void DDX_Check(CDataExchange* dx, int id, bool& value) {
-    HWND hwnd = ::GetDlgItem(dx->m_page->m_hwnd, id);
-    if (dx->m_saveAndValidate)
+    HWND hwnd = ::GetDlgItem(dx->page->GetHwnd(), id);
+    if (dx->saveAndValidate)
         value = SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
     else
         SendMessageW(hwnd, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -51,7 +49,7 @@ void DDX_Check(CDataExchange* dx, int id, bool& value) {
 CPropertyPage::CPropertyPage(UINT templateId) : m_psp() {
     m_psp.dwSize = sizeof(m_psp);
     m_psp.dwFlags = PSP_DEFAULT;
-    m_psp.hInstance = AfxGetResourceHandle();
+    m_psp.hInstance = GetModuleHandleW(nullptr);
     m_psp.pszTemplate = MAKEINTRESOURCEW(templateId);
     m_psp.pfnDlgProc = DialogProc;
     m_psp.lParam = reinterpret_cast<LPARAM>(this);
@@ -60,7 +58,7 @@ CPropertyPage::CPropertyPage(UINT templateId) : m_psp() {
 CPropertyPage::~CPropertyPage() = default;
 
 void CPropertyPage::UpdateData(bool saveAndValidate) {
-    CDataExchange dx(this, saveAndValidate);
+    CDataExchange dx = {this, saveAndValidate};
     DoDataExchange(&dx);
 }
 
@@ -84,7 +82,7 @@ CWnd* CPropertyPage::FindControl(HWND hwnd) const {
     if (!hwnd)
         return nullptr;
     for (int i = 0; i < m_controls.GetCount(); ++i) {
-        if (m_controls[i]->m_hwnd == hwnd)
+        if (m_controls[i]->GetHwnd() == hwnd)
             return m_controls[i];
     }
     return nullptr;

@@ -12,12 +12,9 @@
 class CPropertyPage;
 
 // One direction of a data exchange between a page's fields and its controls.
-class CDataExchange {
-public:
-    CDataExchange(CPropertyPage* page, bool saveAndValidate)
-        : m_page(page), m_saveAndValidate(saveAndValidate) {}
-    CPropertyPage* m_page;
-    bool m_saveAndValidate; // true: controls to fields; false: fields to controls
+struct CDataExchange {
+    CPropertyPage* page;
+    bool saveAndValidate; // true: controls to fields; false: fields to controls
 };
 
 // Binds a control object to the page's control (once) and makes it receive the control's

@@ -1,7 +1,5 @@
 #include "framework/PropertySheet.h"
 
-#include "framework/WinApp.h"
-
 namespace {
 // The sheet being shown: the system's sheet callback has no room for a pointer of ours.
 CPropertySheet* g_creatingSheet = nullptr;
@@ -33,7 +31,7 @@ void CPropertySheet::AddPage(CPropertyPage* page) {
 }
 
 INT_PTR CPropertySheet::DoModal() {
-    m_psh.hInstance = AfxGetResourceHandle();
+    m_psh.hInstance = GetModuleHandleW(nullptr);
     m_psh.pszCaption = m_caption;
     m_psh.nPages = m_pages.GetCount();
     m_psh.ppsp = m_pages.begin();

@@ -15,16 +15,10 @@ CWinApp::~CWinApp() {
         g_app = nullptr;
 }
 
-bool CWinApp::InitInstance() {
-    // Resources live in the executable itself; there are no satellite resource modules.
-    AfxSetResourceHandle(m_instance);
-    return true;
-}
-
-CWinApp* AfxGetApp() {
+CWinApp* GetApplication() {
     return g_app;
 }
 
-HWND AfxGetMainHwnd() {
-    return g_app && g_app->m_mainWnd ? g_app->m_mainWnd->GetSafeHwnd() : nullptr;
+HWND GetMainWindowHandle() {
+    return g_app && g_app->m_mainWnd ? g_app->m_mainWnd->GetHwnd() : nullptr;
 }

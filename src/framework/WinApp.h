@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include "base/ResourceModule.h"
-
 class CWnd;
 
 class CWinApp {
@@ -14,14 +12,15 @@ public:
     CWinApp& operator=(const CWinApp&) = delete;
     virtual ~CWinApp();
 
-    // The start-up routine. The framework's own part selects the resource module; a program
-    // overrides it and returns false when the process should end without a message loop.
-    virtual bool InitInstance();
+    // The start-up routine; it returns false when the process should end without a message
+    // loop.
+    virtual bool InitInstance() = 0;
 
-    HINSTANCE m_instance = nullptr;
     // The window that owns the program's message boxes; null while none exists.
     CWnd* m_mainWnd = nullptr;
 };
 
-CWinApp* AfxGetApp();
-HWND AfxGetMainHwnd();
+// The one application object; null before it is constructed.
+CWinApp* GetApplication();
+// The handle of the application object's main window; null while there is none.
+HWND GetMainWindowHandle();

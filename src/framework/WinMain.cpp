@@ -1,11 +1,8 @@
 // The entry point: everything the program does happens in its application object's start-up.
 #include "framework/WinApp.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    CWinApp* app = AfxGetApp();
-    if (!app)
-        return 0;
-    app->m_instance = instance;
-    app->InitInstance();
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    if (CWinApp* app = GetApplication())
+        app->InitInstance();
     return 0;
 }

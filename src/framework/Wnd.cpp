@@ -81,8 +81,9 @@ bool CWnd::Dispatch(CMessage& message) {
     MessageTable table = GetMessageTable();
     for (int i = 0; i < table.count; ++i) {
         const MessageEntry& row = table.rows[i];
-        if (row.message != message.message || (row.command && (LOWORD(message.wParam) != row.id ||
-                                                               HIWORD(message.wParam) != row.code)))
+        if ((row.registered ? *row.registered : row.message) != message.message ||
+            (row.command &&
+             (LOWORD(message.wParam) != row.id || HIWORD(message.wParam) != row.code)))
             continue;
         message.result = 0;
         message.handled = true;

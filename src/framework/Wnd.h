@@ -31,6 +31,8 @@ struct MessageEntry {
     UINT id;      // commands: the control
     UINT code;    // commands: the notification code
     void (*handler)(CWnd* window, CMessage& message);
+    // A registered message: where its number lies, known only once it is registered.
+    const UINT* registered;
 };
 
 // A window's table: the rows of a static array.
@@ -48,7 +50,7 @@ public:
     CWnd& operator=(const CWnd&) = delete;
     virtual ~CWnd();
 
-    HWND GetSafeHwnd() const { return m_hwnd; }
+    HWND GetHwnd() const { return m_hwnd; }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageW(m_hwnd, message, wParam, lParam);
@@ -78,16 +80,20 @@ public:
     // message on.
     bool Dispatch(CMessage& message);
 
+protected:
     HWND m_hwnd = nullptr;
 
-protected:
     // A row for a message; the handler is a member of the window's class taking a CMessage&.
     template <auto Handler> static constexpr MessageEntry OnMessage(UINT message) {
-        return {message, false, 0, 0, &CallHandler<Handler>};
+        return {message, false, 0, 0, &CallHandler<Handler>, nullptr};
+    }
+    // A row for a message registered at run time (RegisterWindowMessage), by its variable.
+    template <auto Handler> static constexpr MessageEntry OnRegisteredMessage(const UINT& message) {
+        return {WM_NULL, false, 0, 0, &CallHandler<Handler>, &message};
     }
     // A row for a control's command; the handler is a member without arguments.
     template <auto Handler> static constexpr MessageEntry OnCommand(UINT id, UINT code) {
-        return {WM_COMMAND, true, id, code, &CallHandler<Handler>};
+        return {WM_COMMAND, true, id, code, &CallHandler<Handler>, nullptr};
     }
 
     // The window's table; empty by default.

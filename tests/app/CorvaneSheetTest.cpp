@@ -2,6 +2,7 @@
 // instances' notices.
 #include <gtest/gtest.h>
 
+#include "app/CorvaneSheet.h"
 #include "app/InstanceManager.h"
 #include "support/GuiDriver.h"
 
@@ -59,4 +60,31 @@ TEST(Sheet, CaptionButtonsPagesAndInstanceNotices) {
         PostMessageW(sheet, notice, 2, everyone);
         EXPECT_TRUE(app.WaitExit());
     }
+}
+
+// In this process, where the sheet answers WM_GETICON: each icon is the image of its own size.
+TEST(Sheet, IconsAtTheSystemsSizes) {
+    static CCorvaneSheet* sheet = nullptr;
+    static LONG widths[2] = {};
+    CCorvaneSheet shown;
+    sheet = &shown;
+    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        if (!sheet->GetHwnd())
+            return;
+        KillTimer(nullptr, timer);
+        for (WPARAM which : {ICON_SMALL, ICON_BIG}) {
+            ICONINFO info = {};
+            BITMAP bitmap = {};
+            if (GetIconInfo(reinterpret_cast<HICON>(sheet->SendMessage(WM_GETICON, which)),
+                            &info) &&
+                GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap))
+                widths[which] = bitmap.bmWidth;
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+        }
+        PostMessageW(sheet->GetHwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    shown.DoModal();
+    EXPECT_EQ(widths[ICON_SMALL], GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(widths[ICON_BIG], GetSystemMetrics(SM_CXICON));
 }

@@ -2,6 +2,11 @@
 // error saying why when the DLL or the function is missing.
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
+#include <thread>
+
+#include "base/PathUtils.h"
 #include "base/SystemFunction.h"
 #include "support/TestSupport.h"
 
@@ -28,8 +33,43 @@ TEST(SystemFunction, BindsFromTheSystemDirectoryOnly) {
     EXPECT_EQ(planted.Get(L"fakedbghelp.dll", "MiniDumpWriteDump"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 
+    // Once the process's search is limited, a plain load of that DLL fails too.
+    HMODULE beside = LoadLibraryW(L"fakedbghelp.dll");
+    EXPECT_NE(beside, nullptr);
+    FreeLibrary(beside);
+    ASSERT_TRUE(LimitDllSearchToSystemDirectory());
+    SetLastError(0);
+    EXPECT_EQ(LoadLibraryW(L"fakedbghelp.dll"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+
     CSystemFunction<decltype(GetFileVersionInfoSizeW)> missing;
     SetLastError(0);
     EXPECT_EQ(missing.Get(L"version.dll", "NoSuchFunction"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+}
+
+namespace {
+bool InSingleThreadedApartment() {
+    APTTYPE type;
+    APTTYPEQUALIFIER qualifier;
+    return CoGetApartmentType(&type, &qualifier) == S_OK &&
+           (type == APTTYPE_MAINSTA || type == APTTYPE_STA);
+}
+} // namespace
+
+TEST(SystemFunction, TheShellIsAskedFromASingleThreadedApartment) {
+    // On a thread without windows: one with windows may be in an apartment already (Wine's input
+    // methods put it there).
+    bool before = true, after = false;
+    std::thread([&] {
+        before = InSingleThreadedApartment();
+        SHELLEXECUTEINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = SEE_MASK_FLAG_NO_UI;
+        info.lpFile = L"C:\\no such program.exe";
+        ShellExecuteSystem(info);
+        after = InSingleThreadedApartment();
+    }).join();
+    EXPECT_FALSE(before);
+    EXPECT_TRUE(after);
 }

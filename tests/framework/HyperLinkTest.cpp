@@ -81,7 +81,7 @@ TEST(HyperLink, LookMouseKeyboardFittingAndOpening) {
     CHyperLink centred, right;
     PageHost host;
     ASSERT_TRUE(host.Open(page));
-    HWND dialog = host.Page(), link = page.link.GetSafeHwnd();
+    HWND dialog = host.Page(), link = page.link.GetHwnd();
 
     // Underlined; fitted to its text from the template's left edge.
     EXPECT_TRUE(FontOf(link).lfUnderline);
@@ -118,6 +118,11 @@ TEST(HyperLink, LookMouseKeyboardFittingAndOpening) {
     SetCapture(host.sheet);
     EXPECT_TRUE(Shows(Paint(link), normal));
     ReleaseCapture();
+    // The system's own hand over it; no browser library is loaded to copy one.
+    EXPECT_TRUE(SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link),
+                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_EQ(GetModuleHandleW(L"mshtml.dll"), nullptr);
 
     // The focus rectangle along its edge only while it has the focus; disabled, it is drawn
     // grey, without the link colour.
