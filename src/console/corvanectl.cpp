@@ -10,6 +10,7 @@
 #include "base/PathUtils.h"
 #include "base/RegistryKey.h"
 #include "base/String.h"
+#include "base/SystemFunction.h"
 #include "console/Arguments.h"
 #include "console/Console.h"
 #include "console/DumpsCommand.h"
@@ -558,6 +559,8 @@ int Wer(CArguments& args) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Run elevated from a folder of downloads, a DLL planted there must not load in its place.
+    LimitDllSearchToSystemDirectory();
     if (argc < 2)
         return FailUsage(L"a command is needed.");
     const wchar_t* command = argv[1];
