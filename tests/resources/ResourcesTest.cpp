@@ -81,10 +81,11 @@ TEST_F(CorvaneResources, PagesAreWholeAndReachableByKeyboard) {
             EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right &&
                         r.bottom <= client.bottom);
             const LONG style = GetWindowLongW(c, GWL_STYLE);
-            const bool groupBox = (style & BS_TYPEMASK) == BS_GROUPBOX;
             wchar_t className[16] = L"";
             GetClassNameW(c, className, 16);
-            const bool label = lstrcmpiW(className, L"STATIC") == 0 || groupBox;
+            const bool label =
+                lstrcmpiW(className, L"STATIC") == 0 ||
+                (lstrcmpiW(className, L"BUTTON") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX);
             EXPECT_TRUE(label || (style & WS_TABSTOP));
             const size_t amp = text.find(L'&');
             if (amp == std::wstring::npos || amp + 1 >= text.size())
