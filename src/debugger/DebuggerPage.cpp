@@ -229,6 +229,7 @@ bool CDebuggerPage::OnApply() {
         MessageBoxResource(result.error == ERROR_INVALID_DATA && entry.IsSaved() ? IDS_SAVED_DAMAGED
                                                                                  : IDS_WRITE_FAILED,
                            MB_ICONEXCLAMATION);
+        StayChanged();
         return true;
     }
     ReportApplied(result.succeeded);
@@ -242,5 +243,12 @@ void CDebuggerPage::ReportApplied(bool wow64Done) {
         MessageBoxResource(IDS_DEBUGGER_SET, MB_ICONINFORMATION);
     } else {
         MessageBoxResource(IDS_WOW64_WRITE_FAILED, MB_ICONEXCLAMATION);
+        StayChanged();
     }
+}
+
+void CDebuggerPage::StayChanged() {
+    // The sheet takes an accepted apply for done and disables Apply once every page has answered;
+    // marked again after that, the page keeps Apply for another try.
+    ::PostMessageW(GetParent(), PSM_CHANGED, reinterpret_cast<WPARAM>(m_hwnd), 0);
 }

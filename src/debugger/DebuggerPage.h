@@ -35,6 +35,8 @@ private:
     bool ShowWow64Registration();
     // After a change: the 32-bit line again, then success or the 32-bit view's failure.
     void ReportApplied(bool wow64Done);
+    // After a write that failed: Apply stays enabled, so the user can try again.
+    void StayChanged();
     // The tooltip's record of that line.
     TTTOOLINFOW LineTool(const wchar_t* text) const;
 

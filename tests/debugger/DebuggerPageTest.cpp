@@ -165,6 +165,8 @@ TEST_F(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
                                             L"error has occurred while writing to the Registry.");
             EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebugKey));
             EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAeDebug32Key));
+            app.Settle();
+            EXPECT_TRUE(app.IsApplyEnabled()); // still changed, to try again
         }
         EXPECT_TRUE(app.Cancel());
     }
@@ -472,6 +474,8 @@ TEST_F(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
         EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger"), native);
         EXPECT_EQ(ReadKey(HKEY_LOCAL_MACHINE, kAeDebug32Key), before);
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kCorvane32Key) + L"\\Saved"));
+        app.Settle();
+        EXPECT_TRUE(app.IsApplyEnabled());
     }
     // Then Debugger and Auto as the native view holds them; other values stay.
     ApplyOk(app);
