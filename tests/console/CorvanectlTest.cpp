@@ -16,8 +16,6 @@ const wchar_t kSaved64Key[] = L"Software\\Corvane\\Saved";
 const wchar_t kSaved32Key[] = L"Software\\Wow6432Node\\Corvane\\Saved";
 const wchar_t kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
 const char kNeedsElevation[] = "needs an elevated prompt";
-const char kMissingExe[] =
-    "The debugger cannot be configured because the executable file does not exist.";
 
 using Result = CtlResult;
 
@@ -83,7 +81,8 @@ protected:
 TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
     const KeyValues before64 = *Stored(kAeDebugKey), before32 = *Stored(kAeDebug32Key);
     const std::wstring quoted = L"\"" + recorder + L"\"";
-    // Arguments, exit code, and what standard error says.
+    // Arguments, exit code, and what standard error says. The refusals of a change shared with
+    // the page are checked through both faces in DebuggerChoice.
     const std::tuple<std::wstring, DWORD, std::string> cases[] = {
         {L"", 2, "a command is needed"},
         {L"frobnicate", 2, "\"frobnicate\" is not a command. Run \"corvanectl help\""},
@@ -97,11 +96,8 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
         {L"set --entry", 2, "--entry needs the name"},
         {L"set --entry x " + quoted, 2, "set takes either a path or --entry, not both."},
         {L"set --entry \"No such\"", 2, "no debugger is named \"No such\""},
-        {L"set \"\" \"-p %ld\"", 2, "The path to the debugger cannot be empty."},
         {L"set --entry \"Other debugger...\"", 2, "The path to the debugger cannot be empty."},
-        {L"set \"" + dir + L"\\missing.exe\" \"-p %ld\"", 2, kMissingExe},
         {L"set " + quoted, 2, "The debugger parameters cannot be empty."},
-        {L"set " + quoted + L" \"\" --auto", 2, "The debugger parameters cannot be empty."},
         {L"off --auto", 2, "off does not know"},
         {L"restore --view", 2, "--view takes"},
         {L"restore", 1, "there is no saved registration to restore"},
@@ -121,11 +117,7 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
 
     Result help = Ctl(L"help");
     EXPECT_EQ(help.code, 0u);
-    for (const char* command :
-         {"Usage: corvanectl COMMAND", "  show", "  set PATH", "  set --entry", "  off",
-          "  restore", "  test [--32]", "  wer [--enable|--disable] [--queue on|off]",
-          "  dumps [show|on|off] [--program NAME]"})
-        EXPECT_TRUE(Contains(help.out, command)) << command;
+    EXPECT_TRUE(Contains(help.out, "Usage: corvanectl COMMAND")) << help.out;
 
     // A token without the administrators' rights is refused before anything is written; the
     // checks of the input come first, as on the page.
@@ -293,7 +285,7 @@ TEST_F(Corvanectl, ErrorReportingSwitchesAsThePageSetsThem) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kWerKey));
 
     ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, consentKey));
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, consentKey, L"DefaultConsent", 1));
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, consentKey, L"DefaultConsent", Dword(1)));
     auto dword = [&](const std::wstring& key, const wchar_t* name) {
         return static_cast<int>(ReadDword(HKEY_CURRENT_USER, key, name).value_or(-1));
     };
@@ -313,7 +305,7 @@ TEST_F(Corvanectl, ErrorReportingSwitchesAsThePageSetsThem) {
         EXPECT_EQ(dword(consentKey, L"DefaultConsent"), consent);
     }
     // A higher consent level chosen elsewhere stays.
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, consentKey, L"DefaultConsent", 4));
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, consentKey, L"DefaultConsent", Dword(4)));
     EXPECT_EQ(Ctl(L"wer --enable").code, 0u);
     EXPECT_EQ(dword(consentKey, L"DefaultConsent"), 4);
 }

@@ -22,8 +22,8 @@ std::wstring Registrations() {
 void Reset() {
     for (const wchar_t* key : {kAeDebugKey, kAeDebug32Key}) {
         ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, key));
-        ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, key, L"Debugger", L"marker.exe -p %ld"));
-        ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, key, L"Auto", L"0"));
+        ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, key, L"Debugger", Text(L"marker.exe -p %ld")));
+        ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, key, L"Auto", Text(L"0")));
     }
     DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Corvane");
     DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane");

@@ -142,7 +142,7 @@ TEST_F(DebuggerPageOpening, UnreadableRegistrationShowsNoDebugger) {
         SCOPED_TRACE(i == 0 ? "key missing" : i == 1 ? "empty Debugger" : "Debugger a DWORD");
         ASSERT_TRUE(i == 0   ? DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebugKey)
                     : i == 1 ? WriteRegistration(L"")
-                             : WriteDword(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", 1));
+                             : WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", Dword(1)));
         CorvaneApp app;
         ASSERT_TRUE(app.Start(L"", nullptr, i == 2 ? alone : L""));
         EXPECT_EQ(Shown(app), L"No Debugger||||");
@@ -301,7 +301,7 @@ TEST_F(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
 // brings it back byte for byte.
 TEST_F(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
     const std::wstring debugger = L"C:\\saved\\d.exe  -p %ld";
-    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", debugger));
+    ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", Text(debugger)));
     // Two bytes: "1" without a terminator; the 'X' after it keeps the registry from adding one.
     const wchar_t unterminated[] = L"1X";
     ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", REG_SZ, unterminated, 2));
@@ -513,7 +513,7 @@ TEST_F(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
 TEST_F(Elevation, RetryWithALimitedTokenRestarts) {
     if (!RunningUnderWine())
         GTEST_SKIP() << "Windows asks for consent on the secure desktop: docs/windows-checklist.md";
-    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", kMarker));
+    ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", Text(kMarker)));
     HANDLE token = CreateLinkedToken();
     ASSERT_NE(token, nullptr);
     CorvaneApp app;

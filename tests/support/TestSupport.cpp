@@ -141,18 +141,9 @@ bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name,
                       static_cast<DWORD>(value.data.size()));
 }
 
-bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name,
-                 const std::wstring& text, DWORD type) {
-    return WriteValue(root, key, name, Text(text, type));
-}
-
-bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value) {
-    return WriteValue(root, key, name, Dword(value));
-}
-
 bool WriteRegistration(const std::wstring& debugger, const wchar_t* autoText) {
-    return WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", debugger) &&
-           WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", autoText);
+    return WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", Text(debugger)) &&
+           WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", Text(autoText));
 }
 
 bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name) {

@@ -52,9 +52,6 @@ bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DW
                 const void* data, DWORD bytes);
 bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name,
                 const RegValue& value);
-bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name,
-                 const std::wstring& text, DWORD type = REG_SZ);
-bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
 // The native view's registration: Debugger and Auto as plain strings.
 bool WriteRegistration(const std::wstring& debugger, const wchar_t* autoText = L"1");
 bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name);
