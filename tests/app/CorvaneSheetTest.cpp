@@ -26,7 +26,7 @@ TEST(Sheet, CaptionButtonsPagesAndInstanceNotices) {
         for (size_t i = 0; i < pages.size(); ++i)
             EXPECT_EQ(WindowText(app.SelectPage(static_cast<int>(i))), pages[i]);
         if (!reporting) {
-            app.CloseBox();
+            PostMessageW(app.Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0);
             EXPECT_TRUE(app.WaitExit());
             continue;
         }

@@ -58,10 +58,8 @@ TEST(SingleInstance, LaterStartsActivateTheFirstUntilRunasTakesOver) {
     EXPECT_TRUE(first.WaitExit(15000)) << "the first instance was not closed";
     EXPECT_NE(elevated.Sheet(), nullptr);
     EXPECT_TRUE(decoy.process().IsRunning());
-    elevated.PressCancel();
-    decoy.PressCancel();
-    EXPECT_TRUE(elevated.WaitExit());
-    EXPECT_TRUE(decoy.WaitExit());
+    EXPECT_TRUE(elevated.Cancel());
+    EXPECT_TRUE(decoy.Cancel());
 }
 
 TEST(SingleInstance, TenStartsAtOnceLeaveExactlyOne) {

@@ -441,7 +441,7 @@ TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
     ASSERT_NE(name, std::string::npos);
     raise[name + 5] = 'X';
     std::ofstream(ToUtf8(alone + L"\\raise.exe"), std::ios::binary) << raise;
-    Result test = RunCorvanectl(L"test", nullptr, alone + L"\\corvanectl.exe");
+    Result test = Ctl(L"test", nullptr, 0, alone + L"\\corvanectl.exe");
     EXPECT_EQ(test.code, 1u);
     EXPECT_TRUE(Contains(test.err, "corvanectl: raise.exe could not be loaded (status "
                                    "0xC0000135); it never ran."))

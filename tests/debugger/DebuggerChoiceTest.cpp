@@ -93,9 +93,9 @@ TEST(DebuggerChoice, BothFacesFollowTheSameRules) {
                                  : c.message);
 
         Reset();
-        CtlResult result = RunCorvanectl(L"set \"" + c.path + L"\" \"" + c.parameters + L"\"" +
-                                             (c.autoStart ? L" --auto" : L""),
-                                         nullptr, ctl);
+        CtlResult result = Ctl(L"set \"" + c.path + L"\" \"" + c.parameters + L"\"" +
+                                   (c.autoStart ? L" --auto" : L""),
+                               nullptr, 0, ctl);
         EXPECT_EQ(result.code, success ? 0u : 2u) << result.err;
         if (!success) {
             EXPECT_EQ(result.err,

@@ -67,7 +67,7 @@ void ClickNow(CorvaneApp& app, int id) {
 // box, Default, Configure, Browse).
 std::wstring Shown(CorvaneApp& app) {
     auto items = app.ComboItems(kList);
-    size_t index = app.ComboSelection(kList);
+    size_t index = SendMessageW(app.Control(kList), CB_GETCURSEL, 0, 0);
     std::wstring s = (index < items.size() ? items[index] : L"<none>") + L"|" +
                      app.ControlText(kPath) + L"|" + app.ControlText(kParameters) +
                      (app.IsChecked(kAuto) ? L"|auto|" : L"||");
@@ -511,7 +511,7 @@ TEST_F(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
 // Every test runs as an elevated administrator under Wine, which is never asked: the OKs above
 // write at once. An administrator's limited token is asked, and Retry restarts elevated.
 TEST_F(Elevation, RetryWithALimitedTokenRestarts) {
-    if (!RunningUnderWine())
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
         GTEST_SKIP() << "Windows asks for consent on the secure desktop: docs/windows-checklist.md";
     ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", Text(kMarker)));
     HANDLE token = CreateLinkedToken();

@@ -289,10 +289,6 @@ HANDLE CreateStandardUserToken() {
     return restricted;
 }
 
-bool RunningUnderWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 HANDLE CreateLinkedToken() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
@@ -320,8 +316,7 @@ std::string FromCrlf(const std::string& text) {
 }
 } // namespace
 
-CtlResult RunCorvanectl(const std::wstring& arguments, HANDLE token, const std::wstring& exe,
-                        DWORD flags) {
+CtlResult Ctl(const std::wstring& arguments, HANDLE token, DWORD flags, const std::wstring& exe) {
     const std::wstring dir = MakeTempDir(L"corvanectl"),
                        paths[] = {dir + L"\\out.txt", dir + L"\\err.txt"};
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};

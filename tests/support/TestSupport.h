@@ -130,15 +130,8 @@ struct CtlResult {
 // Runs corvanectl.exe (by default the build's) with its output in files of the run's prefix,
 // started with the creation flags given. Redirected lines end in CRLF; the result has them as
 // LF, and a bare LF shows as "[bare LF]".
-CtlResult RunCorvanectl(const std::wstring& arguments, HANDLE token = nullptr,
-                        const std::wstring& exe = L"", DWORD flags = 0);
-inline CtlResult Ctl(const std::wstring& arguments, HANDLE token = nullptr, DWORD flags = 0) {
-    return RunCorvanectl(arguments, token, L"", flags);
-}
-
-// True under Wine, false on Windows itself (the Windows CI job): for the few checks that only
-// Wine can make, such as one that answers a prompt Windows shows on the secure desktop.
-bool RunningUnderWine();
+CtlResult Ctl(const std::wstring& arguments, HANDLE token = nullptr, DWORD flags = 0,
+              const std::wstring& exe = L"");
 
 // A copy of the process token with the Administrators group made deny-only: the closest Wine
 // comes to a standard user.
