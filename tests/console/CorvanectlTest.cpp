@@ -12,8 +12,6 @@ using namespace testing_support;
 
 namespace {
 
-const wchar_t kSaved64Key[] = L"Software\\Corvane\\Saved";
-const wchar_t kSaved32Key[] = L"Software\\Wow6432Node\\Corvane\\Saved";
 const wchar_t kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
 const char kNeedsElevation[] = "needs an elevated prompt";
 
@@ -50,8 +48,6 @@ class Corvanectl : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, kAeDebug32Key));
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Corvane");
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane");
         recorder = dir + L"\\recorder.exe";
         ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), recorder.c_str(), FALSE));
     }
@@ -63,14 +59,11 @@ protected:
     static void ExpectUnchanged(const KeyValues& before64, const KeyValues& before32) {
         EXPECT_EQ(Stored(kAeDebugKey), before64);
         EXPECT_EQ(Stored(kAeDebug32Key), before32);
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"Software\\Corvane"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kCorvaneKey));
         EXPECT_FALSE(Stored(kSaved32Key));
     }
 
-    RegistryKeySnapshot aeDebug64{HKEY_LOCAL_MACHINE, kAeDebugKey};
-    RegistryKeySnapshot aeDebug32{HKEY_LOCAL_MACHINE, kAeDebug32Key};
-    RegistryKeySnapshot corvane64{HKEY_LOCAL_MACHINE, L"Software\\Corvane"};
-    RegistryKeySnapshot corvane32{HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane"};
+    RegistrationSnapshot registrations;
     RegistryKeySnapshot wer{HKEY_CURRENT_USER, kWerKey};
     std::wstring dir = MakeTempDir(L"corvane ctl");
     std::wstring recorder;
@@ -155,7 +148,7 @@ TEST_F(Corvanectl, OddRegistrationsComeBackByteForByteInBothViews) {
     const RegValue command = Text(L"\"" + recorder + L"\" -p %ld -e %ld");
     for (const wchar_t* key : {kAeDebugKey, kAeDebug32Key})
         EXPECT_EQ(Stored(key), (KeyValues{{L"Debugger", command}, {L"Auto", Text(L"1")}}));
-    EXPECT_EQ(Stored(kSaved64Key), saved64);
+    EXPECT_EQ(Stored(kSavedKey), saved64);
     EXPECT_EQ(Stored(kSaved32Key), saved32);
 
     Result show = Ctl(L"show");
@@ -195,7 +188,7 @@ TEST_F(Corvanectl, OddRegistrationsComeBackByteForByteInBothViews) {
                                                 {L"Auto", Text(L"0")}}));
     EXPECT_EQ(Ctl(L"off --view 64").code, 0u);
     EXPECT_EQ(Stored(kAeDebugKey), (KeyValues{{L"Debugger", Text(L"")}, {L"Auto", Text(L"0")}}));
-    EXPECT_EQ(Stored(kSaved64Key), saved64);
+    EXPECT_EQ(Stored(kSavedKey), saved64);
     EXPECT_EQ(Stored(kSaved32Key), saved32);
 
     // Without elevation nothing is restored.
@@ -205,7 +198,7 @@ TEST_F(Corvanectl, OddRegistrationsComeBackByteForByteInBothViews) {
     CloseHandle(token);
     EXPECT_EQ(refused.code, 1u);
     EXPECT_TRUE(Contains(refused.err, kNeedsElevation)) << refused.err;
-    EXPECT_EQ(Stored(kSaved64Key), saved64);
+    EXPECT_EQ(Stored(kSavedKey), saved64);
 
     Result restore = Ctl(L"restore");
     EXPECT_EQ(restore.code, 0u) << restore.err;
@@ -225,7 +218,7 @@ TEST_F(Corvanectl, DamagedCopiesAndFailuresHalfwayChangeNothing) {
     // as it was, with no copy, and the native view, written first, keeps its change, as the page
     // does; the message says which view failed.
     Result failed = [&] {
-        ReadOnlyKey locked(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane");
+        ReadOnlyKey locked(HKEY_LOCAL_MACHINE, kCorvane32Key);
         return Ctl(set);
     }();
     EXPECT_EQ(failed.code, 1u);
@@ -253,24 +246,24 @@ TEST_F(Corvanectl, DamagedCopiesAndFailuresHalfwayChangeNothing) {
     for (int damage = 0; damage < 3; ++damage) {
         SCOPED_TRACE(damage);
         if (damage == 0)
-            DeleteValue(HKEY_LOCAL_MACHINE, kSaved64Key, L"Values");
+            DeleteValue(HKEY_LOCAL_MACHINE, kSavedKey, L"Values");
         else if (damage == 1)
-            Store(kSaved64Key, L"Values", {REG_DWORD, {2, 0, 0, 0}}); // Debugger was there
+            Store(kSavedKey, L"Values", {REG_DWORD, {2, 0, 0, 0}}); // Debugger was there
         else
-            Store(kSaved64Key, L"Values", Text(L"3"));
-        const KeyValues damaged = *Stored(kSaved64Key);
+            Store(kSavedKey, L"Values", Text(L"3"));
+        const KeyValues damaged = *Stored(kSavedKey);
         Result result = Ctl(L"restore");
         EXPECT_EQ(result.code, 1u);
         EXPECT_EQ(result.err, "corvanectl: The saved registration is damaged and cannot be "
                               "restored. Nothing was changed.\n");
         EXPECT_EQ(Stored(kAeDebugKey), off);
         EXPECT_EQ(Stored(kAeDebug32Key), off);
-        EXPECT_EQ(Stored(kSaved64Key), damaged);
+        EXPECT_EQ(Stored(kSavedKey), damaged);
         EXPECT_EQ(Stored(kSaved32Key), saved32);
     }
-    Store(kSaved64Key, L"Values", {REG_DWORD, {3, 0, 0, 0}}); // Auto was there, too
+    Store(kSavedKey, L"Values", {REG_DWORD, {3, 0, 0, 0}}); // Auto was there, too
     EXPECT_EQ(Ctl(L"restore --view 64").code, 1u);
-    Store(kSaved64Key, L"Values", {REG_DWORD, {1, 0, 0, 0}});
+    Store(kSavedKey, L"Values", {REG_DWORD, {1, 0, 0, 0}});
     EXPECT_EQ(Ctl(L"restore").code, 0u);
     ExpectUnchanged(before64, before32);
 }
@@ -321,7 +314,7 @@ TEST_F(Corvanectl, TheOriginalSurvivesOddValuesAndTwoWriters) {
         const KeyValues before64 = *Stored(kAeDebugKey), before32 = *Stored(kAeDebug32Key);
         ASSERT_EQ(before64.at(L"Debugger").data.size(), bytes);
         EXPECT_EQ(Ctl(set).code, 0u);
-        EXPECT_EQ(SavedRegistration(kSaved64Key), before64);
+        EXPECT_EQ(SavedRegistration(kSavedKey), before64);
         EXPECT_EQ(SavedRegistration(kSaved32Key), before32);
         EXPECT_EQ(Ctl(L"restore").code, 0u);
         ExpectUnchanged(before64, before32);
@@ -355,7 +348,7 @@ TEST_F(Corvanectl, TheOriginalSurvivesOddValuesAndTwoWriters) {
         auto [restored, changed] = Together(L"restore --view 64", other64);
         EXPECT_EQ(restored.code, 0u) << restored.err;
         EXPECT_EQ(changed.code, 0u) << changed.err;
-        auto copy = SavedRegistration(kSaved64Key);
+        auto copy = SavedRegistration(kSavedKey);
         ASSERT_TRUE(copy ? copy == original : Stored(kAeDebugKey) == original);
         if (copy) {
             ASSERT_EQ(Ctl(L"restore --view 64").code, 0u);
@@ -367,7 +360,7 @@ TEST_F(Corvanectl, TheOriginalSurvivesOddValuesAndTwoWriters) {
     // in the native view: whichever came last names the native debugger, the copy is the
     // original's, and the 32-bit view is untouched.
     const KeyValues before32 = *Stored(kAeDebug32Key);
-    ReadOnlyKey locked(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane");
+    ReadOnlyKey locked(HKEY_LOCAL_MACHINE, kCorvane32Key);
     for (int round = 0; round < 4; ++round) {
         SCOPED_TRACE(round);
         auto [failing, succeeding] = Together(set, other64);
@@ -376,7 +369,7 @@ TEST_F(Corvanectl, TheOriginalSurvivesOddValuesAndTwoWriters) {
         const std::wstring auto64 =
             ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto").value();
         EXPECT_TRUE(auto64 == L"0" || auto64 == L"1");
-        ASSERT_EQ(SavedRegistration(kSaved64Key), original);
+        ASSERT_EQ(SavedRegistration(kSavedKey), original);
         EXPECT_EQ(Stored(kAeDebug32Key), before32);
         ASSERT_EQ(Ctl(L"restore --view 64").code, 0u);
         ASSERT_EQ(Stored(kAeDebugKey), original);
@@ -410,7 +403,7 @@ TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
 
     ASSERT_EQ(Ctl(set + L" --view 64").code, 0u);
     {
-        ReadOnlyKey unreadable(HKEY_LOCAL_MACHINE, kSaved64Key, false);
+        ReadOnlyKey unreadable(HKEY_LOCAL_MACHINE, kSavedKey, false);
         Result shown = Ctl(L"show"), json = Ctl(L"show --json"), restore = Ctl(L"restore"),
                again = Ctl(set);
         EXPECT_TRUE(Contains(shown.out, "Saved registration: yes, but it cannot be read: Access "

@@ -59,8 +59,7 @@ bool IsJson(const std::string& text) {
 } // namespace
 
 TEST(ShowJson, IsValidJsonForEveryValue) {
-    RegistryKeySnapshot keep[] = {{HKEY_LOCAL_MACHINE, kAeDebugKey},
-                                  {HKEY_LOCAL_MACHINE, kAeDebug32Key}};
+    RegistrationSnapshot keep;
     // Debugger and Auto, each with the bytes to leave unstored (a text without its terminator).
     struct Stored {
         RegValue value;

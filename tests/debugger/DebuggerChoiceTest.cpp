@@ -25,16 +25,13 @@ void Reset() {
         ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, key, L"Debugger", Text(L"marker.exe -p %ld")));
         ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, key, L"Auto", Text(L"0")));
     }
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Corvane");
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvane32Key);
 }
 } // namespace
 
 TEST(DebuggerChoice, BothFacesFollowTheSameRules) {
-    RegistryKeySnapshot keep[] = {{HKEY_LOCAL_MACHINE, kAeDebugKey},
-                                  {HKEY_LOCAL_MACHINE, kAeDebug32Key},
-                                  {HKEY_LOCAL_MACHINE, L"Software\\Corvane"},
-                                  {HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane"}};
+    RegistrationSnapshot keep;
     const std::wstring dir = MakeTempDir(L"choice x"), recorder = dir + L"\\recorder.exe";
     // 258 characters with a space: the quotes do not fit MAX_PATH, and are still needed.
     const std::wstring longPath = dir + L"\\" + std::wstring(253 - dir.size(), L'x') + L".exe";

@@ -24,9 +24,6 @@ const wchar_t kMarker[] = L"marker.exe -p %ld";
 const std::wstring kElevationPrompt =
     L"[information] This task requires the application to have elevated permissions. Click Retry "
     L"to restart under different credentials or Cancel to abort.";
-const wchar_t kCorvaneKey[] = L"Software\\Corvane",
-              kCorvane32Key[] = L"Software\\Wow6432Node\\Corvane";
-const wchar_t kSavedKey[] = L"Software\\Corvane\\Saved";
 
 // A copy of recorder.exe, which writes "<path>.txt" when started; both go with the object.
 struct Stub {
@@ -118,13 +115,7 @@ void OkAndExit(CorvaneApp& app) {
 // Both views' registrations and saved copies go back as they were; no saved copy at the start.
 class DebuggerPage : public ::testing::Test {
 protected:
-    void SetUp() override {
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvane32Key);
-    }
-    RegistryKeySnapshot aeDebug{HKEY_LOCAL_MACHINE, kAeDebugKey},
-        aeDebug32{HKEY_LOCAL_MACHINE, kAeDebug32Key}, corvane{HKEY_LOCAL_MACHINE, kCorvaneKey},
-        corvane32{HKEY_LOCAL_MACHINE, kCorvane32Key};
+    RegistrationSnapshot registrations;
 };
 class DebuggerPageOpening : public DebuggerPage {};
 class DebuggerPageChoosing : public DebuggerPage {};
@@ -469,7 +460,7 @@ TEST_F(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
                   L"Registry.");
         EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger"), native);
         EXPECT_EQ(ReadKey(HKEY_LOCAL_MACHINE, kAeDebug32Key), before);
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::wstring(kCorvane32Key) + L"\\Saved"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSaved32Key));
         app.Settle();
         EXPECT_TRUE(app.IsApplyEnabled());
     }

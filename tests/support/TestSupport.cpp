@@ -10,7 +10,11 @@ namespace testing_support {
 
 const wchar_t kAeDebugKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug",
               kAeDebug32Key[] =
-                  L"Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+                  L"Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug",
+              kCorvaneKey[] = L"Software\\Corvane",
+              kCorvane32Key[] = L"Software\\Wow6432Node\\Corvane",
+              kSavedKey[] = L"Software\\Corvane\\Saved",
+              kSaved32Key[] = L"Software\\Wow6432Node\\Corvane\\Saved";
 
 std::wstring BinPath(const std::wstring& name) {
     wchar_t path[MAX_PATH];
@@ -194,6 +198,11 @@ RegistryKeySnapshot::~RegistryKeySnapshot() {
     if (m_existed)
         CopyKey(HKEY_CURRENT_USER, m_copy, m_root, m_key);
     DeleteKeyTree(HKEY_CURRENT_USER, m_copy);
+}
+
+RegistrationSnapshot::RegistrationSnapshot() {
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvane32Key);
 }
 
 ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& key, bool readable) {

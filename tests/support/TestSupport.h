@@ -93,8 +93,20 @@ private:
     std::vector<BYTE> m_saved;
 };
 
-// The debugger registration as 64-bit and as 32-bit programs see it.
-extern const wchar_t kAeDebugKey[], kAeDebug32Key[];
+// The debugger registration as 64-bit and as 32-bit programs see it, the program's keys in both
+// views and the copies saved there.
+extern const wchar_t kAeDebugKey[], kAeDebug32Key[], kCorvaneKey[], kCorvane32Key[], kSavedKey[],
+    kSaved32Key[];
+
+// Both views' registrations and the program's keys go back as they were when the object goes;
+// meanwhile there is no saved copy to start with.
+struct RegistrationSnapshot {
+    RegistrationSnapshot();
+    RegistryKeySnapshot keys[4] = {{HKEY_LOCAL_MACHINE, kAeDebugKey},
+                                   {HKEY_LOCAL_MACHINE, kAeDebug32Key},
+                                   {HKEY_LOCAL_MACHINE, kCorvaneKey},
+                                   {HKEY_LOCAL_MACHINE, kCorvane32Key}};
+};
 
 // A child process; killed when the object goes if it still runs.
 class Process {

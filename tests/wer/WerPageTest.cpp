@@ -92,8 +92,7 @@ TEST_F(WerPage, StandardUserClicksWriteDwordsAndRaiseALowConsentLevel) {
 TEST_F(WerPage, TogglesStayOutOfApplyAndCancelAndTheFolderButtonOpensTheShell) {
     // Apply writes the debugger registration and saves the one it replaces: keep both. An empty
     // one applies without refusals.
-    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
-    RegistryKeySnapshot saved(HKEY_LOCAL_MACHINE, L"Software\\Corvane");
+    RegistrationSnapshot registrations;
     ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", Text(L"")));
     ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kWerKey, L"Disabled", Dword(0)));
     ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kWerKey, L"ForceQueue", Dword(0)));
