@@ -54,8 +54,8 @@ DWORD DumpedExceptionCode(const std::wstring& path) {
 class CrashDump : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kApp + L"\\DllOverrides", L"dbghelp",
-                                L"native,builtin"));
+        ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kApp + L"\\DllOverrides", L"dbghelp",
+                               Text(L"native,builtin")));
         recorder = MakeTempDir(L"corvane debugger") + L"\\recorder.exe";
         ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), recorder.c_str(), FALSE));
         ASSERT_TRUE(WriteRegistration(L"\"" + recorder + L"\" -p %ld -e %ld"));
@@ -86,7 +86,7 @@ TEST_F(CrashDump, WritesAReadableDumpWithTheSystemsLibrary) {
     // Libraries of the dump library's name beside the program and in the current directory are
     // never taken (these would fail the dump), even where the current directory is searched
     // before the system's.
-    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kSession, L"SafeDllSearchMode", 0));
+    ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kSession, L"SafeDllSearchMode", Dword(0)));
     std::wstring planted = MakeTempDir(L"corvane planted");
     ASSERT_TRUE(CopyFileW(BinPath(L"fakedbghelp.dll").c_str(), (planted + L"\\DbgHelp.dll").c_str(),
                           FALSE));

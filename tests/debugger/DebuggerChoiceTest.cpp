@@ -22,19 +22,16 @@ std::wstring Registrations() {
 void Reset() {
     for (const wchar_t* key : {kAeDebugKey, kAeDebug32Key}) {
         ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, key));
-        ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, key, L"Debugger", L"marker.exe -p %ld"));
-        ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, key, L"Auto", L"0"));
+        ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, key, L"Debugger", Text(L"marker.exe -p %ld")));
+        ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, key, L"Auto", Text(L"0")));
     }
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Corvane");
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvane32Key);
 }
 } // namespace
 
 TEST(DebuggerChoice, BothFacesFollowTheSameRules) {
-    RegistryKeySnapshot keep[] = {{HKEY_LOCAL_MACHINE, kAeDebugKey},
-                                  {HKEY_LOCAL_MACHINE, kAeDebug32Key},
-                                  {HKEY_LOCAL_MACHINE, L"Software\\Corvane"},
-                                  {HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Corvane"}};
+    RegistrationSnapshot keep;
     const std::wstring dir = MakeTempDir(L"choice x"), recorder = dir + L"\\recorder.exe";
     // 258 characters with a space: the quotes do not fit MAX_PATH, and are still needed.
     const std::wstring longPath = dir + L"\\" + std::wstring(253 - dir.size(), L'x') + L".exe";
@@ -93,9 +90,9 @@ TEST(DebuggerChoice, BothFacesFollowTheSameRules) {
                                  : c.message);
 
         Reset();
-        CtlResult result = RunCorvanectl(L"set \"" + c.path + L"\" \"" + c.parameters + L"\"" +
-                                             (c.autoStart ? L" --auto" : L""),
-                                         nullptr, ctl);
+        CtlResult result = Ctl(L"set \"" + c.path + L"\" \"" + c.parameters + L"\"" +
+                                   (c.autoStart ? L" --auto" : L""),
+                               nullptr, 0, ctl);
         EXPECT_EQ(result.code, success ? 0u : 2u) << result.err;
         if (!success) {
             EXPECT_EQ(result.err,

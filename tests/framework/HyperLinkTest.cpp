@@ -124,20 +124,8 @@ TEST(HyperLink, LookMouseKeyboardFittingAndOpening) {
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
     EXPECT_EQ(GetModuleHandleW(L"mshtml.dll"), nullptr);
 
-    // The focus rectangle along its edge only while it has the focus; disabled, it is drawn
-    // grey, without the link colour.
-    auto edgeMarked = [&] {
-        auto pixels = Paint(link);
-        return std::any_of(pixels.begin(),
-                           pixels.begin() + PlaceOf(link).right - PlaceOf(link).left,
-                           [](COLORREF c) { return c != RGB(255, 255, 255); });
-    };
-    EXPECT_FALSE(edgeMarked());
-    // The copyright line comes before the link in the tab order.
-    SetFocus(GetDlgItem(dialog, IDC_ABOUT_COPYRIGHT));
-    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
-    ASSERT_TRUE(host.PumpUntil([&] { return GetFocus() == link; }, 5000));
-    EXPECT_TRUE(edgeMarked());
+    // Disabled, it is drawn grey, without the link colour. (The focus rectangle and the tab order
+    // are read from the screen by AboutPageHosted.)
     EnableWindow(link, FALSE);
     look = Paint(link);
     EXPECT_TRUE(Shows(look, GetSysColor(COLOR_3DSHADOW)) && !Shows(look, normal));

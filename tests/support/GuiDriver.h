@@ -55,20 +55,15 @@ public:
     // Posted, so that a message box it opens does not block the test.
     void Click(int id) { PostMessageW(Control(id), BM_CLICK, 0, 0); }
     void SetEditText(int id, const std::wstring& text);
-    int ComboSelection(int id) {
-        return static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
-    }
     std::vector<std::wstring> ComboItems(int id);
     void PressOk() { PressSheetButton(PSBTN_OK); }
-    void PressCancel() { PressSheetButton(PSBTN_CANCEL); }
     // Presses Cancel; true when the program then ends.
     bool Cancel() {
-        PressCancel();
+        PressSheetButton(PSBTN_CANCEL);
         return WaitExit();
     }
     void PressApply() { PressSheetButton(PSBTN_APPLYNOW); }
     void PressSheetButton(int button) { PostMessageW(Sheet(), PSM_PRESSBUTTON, button, 0); }
-    void CloseBox() { PostMessageW(Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0); }
 
     // A message box of the program (a dialog other than the sheet with a 0xFFFF static).
     HWND WaitForMessageBox(DWORD timeoutMs = 10000);

@@ -10,7 +10,11 @@ namespace testing_support {
 
 const wchar_t kAeDebugKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug",
               kAeDebug32Key[] =
-                  L"Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+                  L"Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug",
+              kCorvaneKey[] = L"Software\\Corvane",
+              kCorvane32Key[] = L"Software\\Wow6432Node\\Corvane",
+              kSavedKey[] = L"Software\\Corvane\\Saved",
+              kSaved32Key[] = L"Software\\Wow6432Node\\Corvane\\Saved";
 
 std::wstring BinPath(const std::wstring& name) {
     wchar_t path[MAX_PATH];
@@ -141,18 +145,9 @@ bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name,
                       static_cast<DWORD>(value.data.size()));
 }
 
-bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name,
-                 const std::wstring& text, DWORD type) {
-    return WriteValue(root, key, name, Text(text, type));
-}
-
-bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value) {
-    return WriteValue(root, key, name, Dword(value));
-}
-
 bool WriteRegistration(const std::wstring& debugger, const wchar_t* autoText) {
-    return WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", debugger) &&
-           WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", autoText);
+    return WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", Text(debugger)) &&
+           WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Auto", Text(autoText));
 }
 
 bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name) {
@@ -203,6 +198,11 @@ RegistryKeySnapshot::~RegistryKeySnapshot() {
     if (m_existed)
         CopyKey(HKEY_CURRENT_USER, m_copy, m_root, m_key);
     DeleteKeyTree(HKEY_CURRENT_USER, m_copy);
+}
+
+RegistrationSnapshot::RegistrationSnapshot() {
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvaneKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kCorvane32Key);
 }
 
 ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& key, bool readable) {
@@ -298,10 +298,6 @@ HANDLE CreateStandardUserToken() {
     return restricted;
 }
 
-bool RunningUnderWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 HANDLE CreateLinkedToken() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
@@ -329,8 +325,7 @@ std::string FromCrlf(const std::string& text) {
 }
 } // namespace
 
-CtlResult RunCorvanectl(const std::wstring& arguments, HANDLE token, const std::wstring& exe,
-                        DWORD flags) {
+CtlResult Ctl(const std::wstring& arguments, HANDLE token, DWORD flags, const std::wstring& exe) {
     const std::wstring dir = MakeTempDir(L"corvanectl"),
                        paths[] = {dir + L"\\out.txt", dir + L"\\err.txt"};
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};

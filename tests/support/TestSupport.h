@@ -52,9 +52,6 @@ bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name, DW
                 const void* data, DWORD bytes);
 bool WriteValue(HKEY root, const std::wstring& key, const std::wstring& name,
                 const RegValue& value);
-bool WriteString(HKEY root, const std::wstring& key, const std::wstring& name,
-                 const std::wstring& text, DWORD type = REG_SZ);
-bool WriteDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
 // The native view's registration: Debugger and Auto as plain strings.
 bool WriteRegistration(const std::wstring& debugger, const wchar_t* autoText = L"1");
 bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name);
@@ -96,8 +93,20 @@ private:
     std::vector<BYTE> m_saved;
 };
 
-// The debugger registration as 64-bit and as 32-bit programs see it.
-extern const wchar_t kAeDebugKey[], kAeDebug32Key[];
+// The debugger registration as 64-bit and as 32-bit programs see it, the program's keys in both
+// views and the copies saved there.
+extern const wchar_t kAeDebugKey[], kAeDebug32Key[], kCorvaneKey[], kCorvane32Key[], kSavedKey[],
+    kSaved32Key[];
+
+// Both views' registrations and the program's keys go back as they were when the object goes;
+// meanwhile there is no saved copy to start with.
+struct RegistrationSnapshot {
+    RegistrationSnapshot();
+    RegistryKeySnapshot keys[4] = {{HKEY_LOCAL_MACHINE, kAeDebugKey},
+                                   {HKEY_LOCAL_MACHINE, kAeDebug32Key},
+                                   {HKEY_LOCAL_MACHINE, kCorvaneKey},
+                                   {HKEY_LOCAL_MACHINE, kCorvane32Key}};
+};
 
 // A child process; killed when the object goes if it still runs.
 class Process {
@@ -133,15 +142,8 @@ struct CtlResult {
 // Runs corvanectl.exe (by default the build's) with its output in files of the run's prefix,
 // started with the creation flags given. Redirected lines end in CRLF; the result has them as
 // LF, and a bare LF shows as "[bare LF]".
-CtlResult RunCorvanectl(const std::wstring& arguments, HANDLE token = nullptr,
-                        const std::wstring& exe = L"", DWORD flags = 0);
-inline CtlResult Ctl(const std::wstring& arguments, HANDLE token = nullptr, DWORD flags = 0) {
-    return RunCorvanectl(arguments, token, L"", flags);
-}
-
-// True under Wine, false on Windows itself (the Windows CI job): for the few checks that only
-// Wine can make, such as one that answers a prompt Windows shows on the secure desktop.
-bool RunningUnderWine();
+CtlResult Ctl(const std::wstring& arguments, HANDLE token = nullptr, DWORD flags = 0,
+              const std::wstring& exe = L"");
 
 // A copy of the process token with the Administrators group made deny-only: the closest Wine
 // comes to a standard user.

@@ -63,8 +63,8 @@ TEST_F(WerPage, BoxesMirrorTheRegistryWhenThePageIsCreated) {
 }
 
 TEST_F(WerPage, StandardUserClicksWriteDwordsAndRaiseALowConsentLevel) {
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"Disabled", 1));
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"ForceQueue", 0));
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kWerKey, L"Disabled", Dword(1)));
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kWerKey, L"ForceQueue", Dword(0)));
     HANDLE token = CreateStandardUserToken();
     ASSERT_NE(token, nullptr);
     StartOnPage(token);
@@ -75,7 +75,7 @@ TEST_F(WerPage, StandardUserClicksWriteDwordsAndRaiseALowConsentLevel) {
         ASSERT_TRUE(DeleteKeyTree(HKEY_CURRENT_USER, kConsentKey));
         ASSERT_TRUE(before == -2 || CreateKey(HKEY_CURRENT_USER, kConsentKey));
         ASSERT_TRUE(before < 0 ||
-                    WriteDword(HKEY_CURRENT_USER, kConsentKey, L"DefaultConsent", before));
+                    WriteValue(HKEY_CURRENT_USER, kConsentKey, L"DefaultConsent", Dword(before)));
         ClickAndWait(kReportingBox, L"Disabled", 0);
         EXPECT_EQ(Dword(kConsentKey, L"DefaultConsent").value_or(~0u), static_cast<DWORD>(after));
         EXPECT_EQ(KeyExists(HKEY_CURRENT_USER, kConsentKey), before != -2);
@@ -92,11 +92,10 @@ TEST_F(WerPage, StandardUserClicksWriteDwordsAndRaiseALowConsentLevel) {
 TEST_F(WerPage, TogglesStayOutOfApplyAndCancelAndTheFolderButtonOpensTheShell) {
     // Apply writes the debugger registration and saves the one it replaces: keep both. An empty
     // one applies without refusals.
-    RegistryKeySnapshot aeDebug(HKEY_LOCAL_MACHINE, kAeDebugKey);
-    RegistryKeySnapshot saved(HKEY_LOCAL_MACHINE, L"Software\\Corvane");
-    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", L""));
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"Disabled", 0));
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kWerKey, L"ForceQueue", 0));
+    RegistrationSnapshot registrations;
+    ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kAeDebugKey, L"Debugger", Text(L"")));
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kWerKey, L"Disabled", Dword(0)));
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kWerKey, L"ForceQueue", Dword(0)));
     StartOnPage();
     // The debugger page starts changed: apply it first, so that Apply starts disabled.
     ASSERT_TRUE(WaitUntil([&] { return app.IsApplyEnabled(); }, 5000));
