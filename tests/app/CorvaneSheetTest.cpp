@@ -9,7 +9,6 @@
 using namespace testing_support;
 
 TEST(Sheet, CaptionButtonsPagesAndInstanceNotices) {
-    const wchar_t kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
     RegistryKeySnapshot wer(HKEY_CURRENT_USER, kWerKey);
     // The error-reporting page only with the per-user key.
     for (bool reporting : {false, true}) {

@@ -12,10 +12,7 @@ using namespace testing_support;
 
 namespace {
 
-const wchar_t kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
 const char kNeedsElevation[] = "needs an elevated prompt";
-
-using Result = CtlResult;
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -34,10 +31,10 @@ std::optional<KeyValues> SavedRegistration(const wchar_t* key) {
 }
 
 // Runs two commands at the same moment.
-std::pair<Result, Result> Together(const std::wstring& first, const std::wstring& second) {
-    Result a;
+std::pair<CtlResult, CtlResult> Together(const std::wstring& first, const std::wstring& second) {
+    CtlResult a;
     std::thread other([&] { a = Ctl(first); });
-    Result b = Ctl(second);
+    CtlResult b = Ctl(second);
     other.join();
     return {a, b};
 }
@@ -101,14 +98,14 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
     };
     for (const auto& [arguments, code, message] : cases) {
         SCOPED_TRACE(ToUtf8(arguments));
-        Result result = Ctl(arguments);
+        CtlResult result = Ctl(arguments);
         EXPECT_EQ(result.code, code);
         EXPECT_TRUE(Contains(result.err, "corvanectl: " + message)) << result.err;
         EXPECT_EQ(result.out, "");
     }
     ExpectUnchanged(before64, before32);
 
-    Result help = Ctl(L"help");
+    CtlResult help = Ctl(L"help");
     EXPECT_EQ(help.code, 0u);
     EXPECT_TRUE(Contains(help.out, "Usage: corvanectl COMMAND")) << help.out;
 
@@ -120,7 +117,7 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
          {L"set " + quoted + L" \"-p %ld\" --auto", std::wstring(L"off --view 64"),
           std::wstring(L"set --entry \"No Debugger\"")}) {
         SCOPED_TRACE(ToUtf8(arguments));
-        Result result = Ctl(arguments, token);
+        CtlResult result = Ctl(arguments, token);
         EXPECT_EQ(result.code, 1u);
         EXPECT_TRUE(Contains(result.err, kNeedsElevation)) << result.err;
     }
@@ -142,7 +139,7 @@ TEST_F(Corvanectl, OddRegistrationsComeBackByteForByteInBothViews) {
     saved64[L"Values"] = {REG_DWORD, {3, 0, 0, 0}};
     saved32[L"Values"] = {REG_DWORD, {2, 0, 0, 0}};
 
-    Result set = Ctl(L"set \"" + recorder + L"\" \"-p %ld -e %ld\" --auto");
+    CtlResult set = Ctl(L"set \"" + recorder + L"\" \"-p %ld -e %ld\" --auto");
     EXPECT_EQ(set.code, 0u) << set.err;
     EXPECT_EQ(set.out, "The default debugger was successfully set.\n");
     const RegValue command = Text(L"\"" + recorder + L"\" -p %ld -e %ld");
@@ -151,14 +148,14 @@ TEST_F(Corvanectl, OddRegistrationsComeBackByteForByteInBothViews) {
     EXPECT_EQ(Stored(kSavedKey), saved64);
     EXPECT_EQ(Stored(kSaved32Key), saved32);
 
-    Result show = Ctl(L"show");
+    CtlResult show = Ctl(L"show");
     EXPECT_EQ(show.code, 0u);
     EXPECT_TRUE(Contains(show.out, "64-bit registration\n  Debugger: REG_SZ \"" + ToUtf8(recorder) +
                                        "\" -p %ld -e %ld\n  Auto:     REG_SZ 1\n"
                                        "  Entry:    Other debugger...\n"
                                        "  Saved registration: yes\n32-bit registration\n"))
         << show.out;
-    Result json = Ctl(L"show --json");
+    CtlResult json = Ctl(L"show --json");
     EXPECT_EQ(json.code, 0u);
     EXPECT_TRUE(Contains(json.out, "{\"view\":32,\"key\":true,\"debugger\":{\"type\":\"REG_SZ\""))
         << json.out;
@@ -168,20 +165,20 @@ TEST_F(Corvanectl, OddRegistrationsComeBackByteForByteInBothViews) {
         << json.out;
 
     // The crash companion starts the debugger just set, which records the crashing process.
-    Result test = Ctl(L"test");
+    CtlResult test = Ctl(L"test");
     EXPECT_EQ(test.code, 0u) << test.err;
     EXPECT_TRUE(Contains(test.out, "raise.exe ended by a crash (exception 0xE0C0FFEE)."))
         << test.out;
     EXPECT_TRUE(Contains(ReadFileUtf8(recorder + L".txt"), "pid_ok=1"));
     // 32-bit code does not run here: the failure is reported, not a success.
-    Result test32 = Ctl(L"test --32");
+    CtlResult test32 = Ctl(L"test --32");
     EXPECT_EQ(test32.code, 1u) << test32.out;
     EXPECT_TRUE(Contains(test32.err, "corvanectl: raise32.exe ")) << test32.err;
 
     // Later changes keep the first saved copy; a catalogue entry chosen by its name.
     std::wstring watson = SystemDir() + L"\\drwtsn32.exe";
     ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), watson.c_str(), FALSE));
-    Result entry = Ctl(L"set --entry \"dr. watson\" --no-auto --view 32");
+    CtlResult entry = Ctl(L"set --entry \"dr. watson\" --no-auto --view 32");
     DeleteFileW(watson.c_str());
     EXPECT_EQ(entry.code, 0u) << entry.err;
     EXPECT_EQ(Stored(kAeDebug32Key), (KeyValues{{L"Debugger", Text(watson + L" -p %ld -e %ld -g")},
@@ -194,13 +191,13 @@ TEST_F(Corvanectl, OddRegistrationsComeBackByteForByteInBothViews) {
     // Without elevation nothing is restored.
     HANDLE token = CreateStandardUserToken();
     ASSERT_NE(token, nullptr);
-    Result refused = Ctl(L"restore", token);
+    CtlResult refused = Ctl(L"restore", token);
     CloseHandle(token);
     EXPECT_EQ(refused.code, 1u);
     EXPECT_TRUE(Contains(refused.err, kNeedsElevation)) << refused.err;
     EXPECT_EQ(Stored(kSavedKey), saved64);
 
-    Result restore = Ctl(L"restore");
+    CtlResult restore = Ctl(L"restore");
     EXPECT_EQ(restore.code, 0u) << restore.err;
     EXPECT_EQ(restore.out, "The saved registration of the 64-bit view was restored.\n"
                            "The saved registration of the 32-bit view was restored.\n");
@@ -217,7 +214,7 @@ TEST_F(Corvanectl, DamagedCopiesAndFailuresHalfwayChangeNothing) {
     // The 32-bit view's copy cannot be saved (its folder may only be read): that view is left
     // as it was, with no copy, and the native view, written first, keeps its change, as the page
     // does; the message says which view failed.
-    Result failed = [&] {
+    CtlResult failed = [&] {
         ReadOnlyKey locked(HKEY_LOCAL_MACHINE, kCorvane32Key);
         return Ctl(set);
     }();
@@ -230,7 +227,7 @@ TEST_F(Corvanectl, DamagedCopiesAndFailuresHalfwayChangeNothing) {
     ExpectUnchanged(before64, before32);
     // A missing 32-bit key is made, as the page makes it; restoring leaves it without values.
     ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebug32Key));
-    Result made = Ctl(set);
+    CtlResult made = Ctl(set);
     EXPECT_EQ(made.code, 0u) << made.err;
     EXPECT_EQ(Stored(kAeDebug32Key), Stored(kAeDebugKey));
     EXPECT_EQ(Ctl(L"restore").code, 0u);
@@ -252,7 +249,7 @@ TEST_F(Corvanectl, DamagedCopiesAndFailuresHalfwayChangeNothing) {
         else
             Store(kSavedKey, L"Values", Text(L"3"));
         const KeyValues damaged = *Stored(kSavedKey);
-        Result result = Ctl(L"restore");
+        CtlResult result = Ctl(L"restore");
         EXPECT_EQ(result.code, 1u);
         EXPECT_EQ(result.err, "corvanectl: The saved registration is damaged and cannot be "
                               "restored. Nothing was changed.\n");
@@ -270,7 +267,7 @@ TEST_F(Corvanectl, DamagedCopiesAndFailuresHalfwayChangeNothing) {
 
 TEST_F(Corvanectl, ErrorReportingSwitchesAsThePageSetsThem) {
     DeleteKeyTree(HKEY_CURRENT_USER, kWerKey);
-    Result missing = Ctl(L"wer --enable");
+    CtlResult missing = Ctl(L"wer --enable");
     EXPECT_EQ(missing.code, 1u);
     EXPECT_TRUE(Contains(missing.err, "corvanectl: the error-reporting switch could not be set: "))
         << missing.err;
@@ -289,7 +286,7 @@ TEST_F(Corvanectl, ErrorReportingSwitchesAsThePageSetsThem) {
     };
     for (const auto& [arguments, disabled, queue, shown] : cases) {
         SCOPED_TRACE(ToUtf8(arguments));
-        Result result = Ctl(arguments);
+        CtlResult result = Ctl(arguments);
         EXPECT_EQ(result.code, 0u) << result.err;
         EXPECT_TRUE(Contains(result.out, shown)) << result.out;
         EXPECT_EQ(dword(L"Disabled"), disabled);
@@ -329,7 +326,7 @@ TEST_F(Corvanectl, TheOriginalSurvivesOddValuesAndTwoWriters) {
     const wchar_t kLock[] = L"Global\\Corvane.RegistrationChange";
     HANDLE held = CreateMutexW(nullptr, TRUE, kLock);
     ASSERT_TRUE(held);
-    Result waited;
+    CtlResult waited;
     std::thread waiting([&] { waited = Ctl(set64); });
     EXPECT_FALSE(WaitUntil([&] { return Stored(kAeDebugKey) != original; }, 2000));
     ReleaseMutex(held);
@@ -381,7 +378,7 @@ TEST_F(Corvanectl, TheOriginalSurvivesOddValuesAndTwoWriters) {
 // crash.
 TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
     Store(kAeDebugKey, L"Debugger", Text(L"C:\\x.exe -p %ld\r\n  Saved registration: yes\x1b[2J"));
-    Result show = Ctl(L"show");
+    CtlResult show = Ctl(L"show");
     EXPECT_TRUE(Contains(show.out, "Debugger: REG_SZ C:\\x.exe -p %ld\\u000d\\u000a  Saved "
                                    "registration: yes\\u001b[2J\n"))
         << show.out;
@@ -394,7 +391,7 @@ TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
     for (const wchar_t* view : {L"64", L"32"}) {
         SCOPED_TRACE(ToUtf8(view));
         ASSERT_EQ(Ctl(set + L" --view " + view).code, 0u);
-        Result restore = Ctl(view[0] == L'6' ? L"restore" : L"restore --view 32");
+        CtlResult restore = Ctl(view[0] == L'6' ? L"restore" : L"restore --view 32");
         EXPECT_EQ(restore.code, 0u) << restore.err;
         EXPECT_EQ(restore.out,
                   "The saved registration of the " + ToUtf8(view) + "-bit view was restored.\n");
@@ -404,8 +401,8 @@ TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
     ASSERT_EQ(Ctl(set + L" --view 64").code, 0u);
     {
         ReadOnlyKey unreadable(HKEY_LOCAL_MACHINE, kSavedKey, false);
-        Result shown = Ctl(L"show"), json = Ctl(L"show --json"), restore = Ctl(L"restore"),
-               again = Ctl(set);
+        CtlResult shown = Ctl(L"show"), json = Ctl(L"show --json"), restore = Ctl(L"restore"),
+                  again = Ctl(set);
         EXPECT_TRUE(Contains(shown.out, "Saved registration: yes, but it cannot be read: Access "
                                         "denied. (5)\n"))
             << shown.out;
@@ -428,7 +425,7 @@ TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
     ASSERT_NE(name, std::string::npos);
     raise[name + 5] = 'X';
     std::ofstream(ToUtf8(alone + L"\\raise.exe"), std::ios::binary) << raise;
-    Result test = Ctl(L"test", nullptr, 0, alone + L"\\corvanectl.exe");
+    CtlResult test = Ctl(L"test", nullptr, 0, alone + L"\\corvanectl.exe");
     EXPECT_EQ(test.code, 1u);
     EXPECT_TRUE(Contains(test.err, "corvanectl: raise.exe could not be loaded (status "
                                    "0xC0000135); it never ran."))
@@ -451,7 +448,7 @@ TEST_F(Corvanectl, RedirectedTextInTheConsoleCodePage) {
     for (const auto& [codePage, path] : cases) {
         SCOPED_TRACE(codePage);
         ASSERT_TRUE(SetConsoleOutputCP(codePage));
-        Result show = Ctl(L"show");
+        CtlResult show = Ctl(L"show");
         EXPECT_TRUE(Contains(show.out, "64-bit registration\n  Debugger: REG_SZ " + path +
                                            " -p %ld\n  Auto:"))
             << show.out;
@@ -460,7 +457,7 @@ TEST_F(Corvanectl, RedirectedTextInTheConsoleCodePage) {
     ASSERT_TRUE(SetConsoleOutputCP(GetOEMCP()));
     EXPECT_EQ(Ctl(L"show", nullptr, DETACHED_PROCESS).out, Ctl(L"show").out);
     // JSON is ASCII, the same bytes whatever the reader's code page.
-    Result json = Ctl(L"show --json");
+    CtlResult json = Ctl(L"show --json");
     EXPECT_TRUE(
         Contains(json.out, "\"text\":\"C:\\\\D\\u00e9\\u00f8\\u0101\\uff02g\\\\dbg.exe -p %ld\""))
         << json.out;

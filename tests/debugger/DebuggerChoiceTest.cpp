@@ -70,11 +70,7 @@ TEST(DebuggerChoice, BothFacesFollowTheSameRules) {
 
     CorvaneApp app;
     ASSERT_TRUE(app.Start());
-    HWND list = app.Control(kList);
-    const int other = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0)) - 1;
-    SendMessageW(list, CB_SETCURSEL, other, 0);
-    SendMessageW(app.CurrentPage(), WM_COMMAND, MAKEWPARAM(kList, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(list));
+    app.Choose(kList, static_cast<int>(app.ComboItems(kList).size()) - 1);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const bool success = c.message[0] != L'[';
@@ -82,7 +78,7 @@ TEST(DebuggerChoice, BothFacesFollowTheSameRules) {
         app.SetEditText(kPath, c.path);
         app.SetEditText(kParameters, c.parameters);
         if (app.IsChecked(kAuto) != c.autoStart)
-            SendMessageW(app.Control(kAuto), BM_CLICK, 0, 0);
+            app.ClickNow(kAuto);
         app.PressApply();
         const std::wstring shown = app.TakeMessageBox();
         const std::wstring page = Registrations();

@@ -21,9 +21,6 @@ const wchar_t kBreakFailed[] = L"[warning] A test exception could not be raised 
 const std::wstring kMissingExe =
     L"The debugger cannot be configured because the executable file does not exist.";
 const wchar_t kMarker[] = L"marker.exe -p %ld";
-const std::wstring kElevationPrompt =
-    L"[information] This task requires the application to have elevated permissions. Click Retry "
-    L"to restart under different credentials or Cancel to abort.";
 
 // A copy of recorder.exe, which writes "<path>.txt" when started; both go with the object.
 struct Stub {
@@ -47,18 +44,6 @@ struct Stub {
         return ReadFileUtf8(record);
     }
 };
-
-// Sent, not posted: when it returns, the page has handled the choice.
-void Choose(CorvaneApp& app, int index) {
-    HWND list = app.Control(kList);
-    SendMessageTimeoutW(list, CB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    SendMessageTimeoutW(app.CurrentPage(), WM_COMMAND, MAKEWPARAM(kList, CBN_SELCHANGE),
-                        reinterpret_cast<LPARAM>(list), SMTO_ABORTIFHUNG, 5000, nullptr);
-}
-
-void ClickNow(CorvaneApp& app, int id) {
-    SendMessageTimeoutW(app.Control(id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-}
 
 // The page in one line: entry|path|parameters|auto|enabled controls (Parameters, Auto check
 // box, Default, Configure, Browse).
@@ -177,7 +162,7 @@ TEST_F(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigur
     EXPECT_EQ(Shown(app), L"Dr. Watson|" + stored + L"|-p %ld -e %ld|auto|PAD");
     EXPECT_TRUE(app.IsApplyEnabled());
     const std::wstring watsonShown = L"Dr. Watson|" + watson.path + L"|-p %ld -e %ld -g|auto|PADC";
-    Choose(app, 1);
+    app.Choose(kList, 1);
     EXPECT_EQ(Shown(app), watsonShown);
 
     // Configure starts it without parameters.
@@ -186,11 +171,11 @@ TEST_F(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigur
     EXPECT_FALSE(app.HasMessageBox());
 
     app.SetEditText(kParameters, L"-p %ld");
-    ClickNow(app, kAuto);
-    ClickNow(app, kDefault);
+    app.ClickNow(kAuto);
+    app.ClickNow(kDefault);
     EXPECT_EQ(Shown(app), watsonShown);
     // Unticked, an entry whose default is on stores "0".
-    ClickNow(app, kAuto);
+    app.ClickNow(kAuto);
     ApplyOk(app);
     const std::wstring applied = watson.path + L" -p %ld -e %ld -g|0|";
     EXPECT_EQ(Registration(), applied);
@@ -201,12 +186,12 @@ TEST_F(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigur
     EXPECT_EQ(app.TakeMessageBox(), L"[warning] " + kMissingExe);
     EXPECT_FALSE(FileExists(watson.record));
 
-    Choose(app, 2);
+    app.Choose(kList, 2);
     EXPECT_EQ(Shown(app),
               L"Visual Studio Just-In-Time Debugger|" + studio.path + L"|-p %ld -e %ld||PAD");
-    Choose(app, 3);
+    app.Choose(kList, 3);
     EXPECT_EQ(Shown(app), L"Other debugger...||||PADB");
-    Choose(app, 0);
+    app.Choose(kList, 0);
     EXPECT_EQ(Shown(app), L"No Debugger||||");
     EXPECT_TRUE(app.Cancel());
     EXPECT_EQ(Registration(), applied);
@@ -231,7 +216,7 @@ TEST_F(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
     EXPECT_NE(Field(text, "cmdline").find(ToUtf8(recorder.path)), std::string::npos) << text;
     EXPECT_FALSE(app.HasMessageBox());
 
-    Choose(app, 3);
+    app.Choose(kList, 3);
     struct {
         std::wstring path, parameters, message;
         int focus;
@@ -273,12 +258,12 @@ TEST_F(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
     EXPECT_EQ(app.ControlText(kPath), recorder.path);
 
     app.SetEditText(kParameters, L"-p %ld -e %ld");
-    ClickNow(app, kAuto); // ticked: "1"
+    app.ClickNow(kAuto); // ticked: "1"
     ApplyOk(app);
     app.Settle();
     EXPECT_EQ(Registration(), L"\"" + recorder.path + L"\" -p %ld -e %ld|1|");
     EXPECT_FALSE(app.IsApplyEnabled());
-    Choose(app, 0);
+    app.Choose(kList, 0);
     OkAndExit(app);
     EXPECT_EQ(Registration(), L"|0|");
 }
@@ -315,7 +300,7 @@ TEST_F(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
     CorvaneApp limited;
     ASSERT_TRUE(limited.Start(L"", token));
     CloseHandle(token);
-    Choose(limited, static_cast<int>(catalogue.size()) - 1);
+    limited.Choose(kList, static_cast<int>(catalogue.size()) - 1);
     limited.PressOk();
     HWND box = limited.WaitForMessageBox();
     EXPECT_TRUE(GetDlgItem(box, IDRETRY) && GetDlgItem(box, IDCANCEL) && !GetDlgItem(box, IDOK));
@@ -334,7 +319,7 @@ TEST_F(DebuggerPageApplying, SavedRegistrationIsOfferedAndRestoredExactly) {
     EXPECT_EQ(items[items.size() - 2], L"Saved registration");
     EXPECT_EQ(items.back(), catalogue.back());
     // Its values as read (the unreadable Auto shows off); nothing of it can be edited.
-    Choose(again, static_cast<int>(items.size()) - 2);
+    again.Choose(kList, static_cast<int>(items.size()) - 2);
     EXPECT_EQ(Shown(again), L"Saved registration|C:\\saved\\d.exe|-p %ld||");
     OkAndExit(again);
     EXPECT_TRUE(same(kAeDebugKey));
@@ -398,7 +383,7 @@ TEST_F(DebuggerPageWow64, OpeningShowsADifferingRegistrationAndBreak32) {
         Store32({{L"Debugger", Text(native)}, {L"Auto", Text(L"1")}});
         CorvaneApp app;
         ASSERT_TRUE(app.Start());
-        ClickNow(app, kWow64);
+        app.ClickNow(kWow64);
         Store32({{L"Debugger", Text(other)}});
         ApplyOk(app);
         EXPECT_EQ(app.ToolTipText(kWow64Line), shows + other);
@@ -448,7 +433,7 @@ TEST_F(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
 
     // Ticked, with a 32-bit view that cannot be written after the native one was: said, never a
     // success; the copy just saved for that view goes again.
-    ClickNow(app, kWow64);
+    app.ClickNow(kWow64);
     EXPECT_TRUE(app.IsApplyEnabled());
     {
         ReadOnlyKey readOnly(HKEY_LOCAL_MACHINE, kAeDebug32Key);
@@ -477,7 +462,7 @@ TEST_F(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
     ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebug32Key));
     ASSERT_TRUE(app.Start());
     EXPECT_TRUE(app.IsChecked(kWow64));
-    Choose(app, 0);
+    app.Choose(kList, 0);
     OkAndExit(app);
     EXPECT_EQ(Registration(), L"|0|");
     EXPECT_EQ(ReadKey(HKEY_LOCAL_MACHINE, kAeDebug32Key), ReadKey(HKEY_LOCAL_MACHINE, kAeDebugKey));
@@ -485,7 +470,7 @@ TEST_F(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
     // Each view kept what its first apply replaced; the saved entry, ticked, restores both.
     ASSERT_TRUE(app.Start());
     EXPECT_TRUE(app.IsChecked(kWow64));
-    Choose(app, static_cast<int>(app.ComboItems(kList).size()) - 2);
+    app.Choose(kList, static_cast<int>(app.ComboItems(kList).size()) - 2);
     OkAndExit(app);
     EXPECT_EQ(Registration(), native + L"|1|");
     EXPECT_EQ(ReadKey(HKEY_LOCAL_MACHINE, kAeDebug32Key),
@@ -506,7 +491,7 @@ TEST_F(Elevation, RetryWithALimitedTokenRestarts) {
     CorvaneApp app;
     ASSERT_TRUE(app.Start(L"", token));
     CloseHandle(token);
-    Choose(app, 0);
+    app.Choose(kList, 0);
     app.PressOk();
     EXPECT_EQ(app.TakeMessageBox(IDRETRY), kElevationPrompt);
     // The new instance closes this one, which writes nothing, and shows its own sheet.

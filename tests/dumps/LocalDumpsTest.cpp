@@ -18,9 +18,6 @@ constexpr int kOn = 1020, kProgram = 1021, kRemove = 1022, kNew = 1023, kAdd = 1
               kCount = 1029, kType = 1030, kFlags = 1031, kApply = 0x3021;
 const char kSet[] = "The crash dump settings were successfully set.";
 const char kBadProgram[] = "The program must be given by its file name ending in .exe";
-const wchar_t kElevationPrompt[] =
-    L"[information] This task requires the application to have elevated permissions. Click Retry "
-    L"to restart under different credentials or Cancel to abort.";
 
 // The LocalDumps key ("") and its sub-keys, each with its values; empty when there is no key.
 using Tree = std::map<std::wstring, KeyValues>;

@@ -17,7 +17,6 @@ namespace {
 
 const wchar_t kUpgradeCode[] = L"{4AED8C09-0DD7-4ACB-B787-D23B0A280F6A}";
 const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const wchar_t kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
 constexpr int kBreak = 1009;
 
 std::wstring Env(const wchar_t* name) {

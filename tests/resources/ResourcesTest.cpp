@@ -1,6 +1,6 @@
 // The resources of the shipped corvane.exe that no page test sees: the manifest's promises (Wine
 // neither elevates nor scales), that every icon image decodes, and the keyboard rules of the
-// three page templates, checked on the real dialogs the system builds from them.
+// four page templates, checked on the real dialogs the system builds from them.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -60,7 +60,7 @@ TEST_F(CorvaneResources, ManifestAndIcon) {
 TEST_F(CorvaneResources, PagesAreWholeAndReachableByKeyboard) {
     HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
                                   nullptr, nullptr);
-    for (int id : {107, 131, 132}) {
+    for (int id : {107, 131, 132, 133}) {
         SCOPED_TRACE(id);
         HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), RT_DIALOG);
         ASSERT_NE(resource, nullptr);

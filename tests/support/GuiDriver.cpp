@@ -2,6 +2,10 @@
 
 namespace testing_support {
 
+const wchar_t kElevationPrompt[] =
+    L"[information] This task requires the application to have elevated permissions. Click Retry "
+    L"to restart under different credentials or Cancel to abort.";
+
 std::wstring WindowText(HWND hwnd) {
     wchar_t text[4096] = L"";
     SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
@@ -138,6 +142,12 @@ void CorvaneApp::SetEditText(int id, const std::wstring& text) {
     // WM_SETTEXT makes the edit send EN_UPDATE and EN_CHANGE to the page, as typing does.
     SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+void CorvaneApp::Choose(int id, int index) {
+    SendMessageTimeoutW(Control(id), CB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutW(CurrentPage(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                        reinterpret_cast<LPARAM>(Control(id)), SMTO_ABORTIFHUNG, 5000, nullptr);
 }
 
 std::vector<std::wstring> CorvaneApp::ComboItems(int id) {

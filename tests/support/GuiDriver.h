@@ -14,6 +14,9 @@
 
 namespace testing_support {
 
+// The program's prompt for elevation, as a message box reads.
+extern const wchar_t kElevationPrompt[];
+
 std::wstring WindowText(HWND hwnd);
 // Top-level windows of a process whose class is the dialog class (#32770).
 std::vector<HWND> DialogWindowsOf(DWORD pid);
@@ -54,6 +57,11 @@ public:
 
     // Posted, so that a message box it opens does not block the test.
     void Click(int id) { PostMessageW(Control(id), BM_CLICK, 0, 0); }
+    // Sent: when they return, the page has handled the click or the choice of a list's item.
+    void ClickNow(int id) {
+        SendMessageTimeoutW(Control(id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    }
+    void Choose(int id, int index);
     void SetEditText(int id, const std::wstring& text);
     std::vector<std::wstring> ComboItems(int id);
     void PressOk() { PressSheetButton(PSBTN_OK); }

@@ -14,7 +14,8 @@ const wchar_t kAeDebugKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\
               kCorvaneKey[] = L"Software\\Corvane",
               kCorvane32Key[] = L"Software\\Wow6432Node\\Corvane",
               kSavedKey[] = L"Software\\Corvane\\Saved",
-              kSaved32Key[] = L"Software\\Wow6432Node\\Corvane\\Saved";
+              kSaved32Key[] = L"Software\\Wow6432Node\\Corvane\\Saved",
+              kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
 
 std::wstring BinPath(const std::wstring& name) {
     wchar_t path[MAX_PATH];

@@ -94,9 +94,9 @@ private:
 };
 
 // The debugger registration as 64-bit and as 32-bit programs see it, the program's keys in both
-// views and the copies saved there.
+// views and the copies saved there; the user's error-reporting key.
 extern const wchar_t kAeDebugKey[], kAeDebug32Key[], kCorvaneKey[], kCorvane32Key[], kSavedKey[],
-    kSaved32Key[];
+    kSaved32Key[], kWerKey[];
 
 // Both views' registrations and the program's keys go back as they were when the object goes;
 // meanwhile there is no saved copy to start with.

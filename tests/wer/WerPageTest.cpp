@@ -11,7 +11,6 @@
 using namespace testing_support;
 
 namespace {
-const wchar_t kWerKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting";
 const wchar_t kConsentKey[] = L"Software\\Microsoft\\Windows\\Windows Error Reporting\\Consent";
 const int kReportingBox = 1007, kQueueingBox = 1008, kReportFolderButton = 1009;
 
