@@ -197,6 +197,36 @@ TEST_F(DebuggerPageChoosing, StoredCatalogueEntryThenEachEntryDefaultAndConfigur
     EXPECT_EQ(Registration(), applied);
 }
 
+// Only installed debuggers are listed (a folder of a debugger's name is none), and a stored path
+// selects an entry only when it is that entry's whole path.
+TEST_F(DebuggerPageChoosing, ListsOnlyInstalledDebuggersAndMatchesWholePaths) {
+    const std::wstring none = L"No Debugger", jit = L"Visual Studio Just-In-Time Debugger",
+                       other = L"Other debugger...", watson = SystemDir() + L"\\drwtsn32.exe";
+    const struct {
+        const wchar_t* installed; // in the system directory; null: a folder named drwtsn32.exe
+        std::wstring stored;
+        std::vector<std::wstring> items;
+    } cases[] = {
+        {L"VSJitDebugger.exe", watson, {none, jit, other}},
+        {L"drwtsn32.exe", L"C:\\Tools\\drwtsn32.exe", {none, L"Dr. Watson", other}},
+        {nullptr, watson, {none, other}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.stored));
+        std::optional<Stub> stub;
+        if (c.installed)
+            stub.emplace(SystemDir(), c.installed);
+        ASSERT_TRUE(c.installed || CreateDirectoryW(watson.c_str(), nullptr));
+        ASSERT_TRUE(WriteRegistration(c.stored + L" -p %ld"));
+        CorvaneApp app;
+        ASSERT_TRUE(app.Start());
+        EXPECT_EQ(app.ComboItems(kList), c.items);
+        EXPECT_EQ(Shown(app), other + L"|" + c.stored + L"|-p %ld|auto|PAD");
+        EXPECT_TRUE(app.Cancel());
+        RemoveDirectoryW(watson.c_str());
+    }
+}
+
 // The other debugger with its stored values; Break through the real post-mortem launch; every
 // check on applying; Browse; Apply and OK writing.
 TEST_F(DebuggerPageApplying, OtherDebuggerBreakChecksBrowseAndWrites) {
