@@ -45,27 +45,44 @@ TEST(AboutPageHosted, EnlargedCaptionAndALinkWithItsTooltip) {
     }
 }
 
-// The version library is loaded for this page, from the system directory.
+// The version library is loaded for this page, from the system directory. The strings are read
+// from the table the translation names, or without one from the usual code page's.
 TEST(AboutPage, ShowsTheVersionAndCopyrightOfTheProgramsOwnResource) {
     std::wstring exe = MakeTempDir(L"corvane about") + L"\\corvane.exe";
-    ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), exe.c_str(), FALSE));
-    VersionFields version{10, 20, 3000, 45, VS_FF_PRERELEASE, L"Copyright (C) 2026 Us. All ours."};
-    ASSERT_TRUE(WriteVersionResource(exe, &version));
-    CorvaneApp app;
-    ASSERT_TRUE(app.Start(L"", nullptr, exe));
-    // Idle on the first page, the program has none of the DLLs that only some actions need. The
-    // version library is checked only where the system does not bring it into every process
-    // (Wine's advapi32 imports it): this test program itself does not import it.
-    app.Settle();
-    for (const wchar_t* dll : {L"comdlg32.dll", L"shell32.dll", L"shlwapi.dll", L"version.dll"}) {
-        if (lstrcmpW(dll, L"version.dll") != 0 || !GetModuleHandleW(dll)) {
-            EXPECT_EQ(app.process().LoadedModule(dll), L"") << ToUtf8(dll);
+    const struct {
+        VersionFields fields;
+        const wchar_t *version, *copyright;
+    } cases[] = {
+        {{10, 20, 3000, 45, VS_FF_PRERELEASE, L"Copyright (C) 2026 Us. All ours."},
+         L"Version 10.20 (Build 3000.45) [BETA], 64-bit.",
+         L"Copyright (C) 2026 Us"},
+        {{1, 2, 3, 4, 0, L"..Leading dots. Second.", false},
+         L"Version 1.2 (Build 3.4), 64-bit.",
+         L"Leading dots"},
+        // No terminator: the read stops at the value's length, not in the next value.
+        {{7, 8, 5, 6, 0, L"Ab12", true, false}, L"Version 7.8 (Build 5.6), 64-bit.", L"Ab12"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.version));
+        ASSERT_TRUE(CopyFileW(BinPath(L"corvane.exe").c_str(), exe.c_str(), FALSE));
+        ASSERT_TRUE(WriteVersionResource(exe, &c.fields));
+        CorvaneApp app;
+        ASSERT_TRUE(app.Start(L"", nullptr, exe));
+        // Idle on the first page, the program has none of the DLLs that only some actions need.
+        // The version library is checked only where the system does not bring it into every
+        // process (Wine's advapi32 imports it): this test program itself does not import it.
+        app.Settle();
+        for (const wchar_t* dll :
+             {L"comdlg32.dll", L"shell32.dll", L"shlwapi.dll", L"version.dll"}) {
+            if (lstrcmpW(dll, L"version.dll") != 0 || !GetModuleHandleW(dll)) {
+                EXPECT_EQ(app.process().LoadedModule(dll), L"") << ToUtf8(dll);
+            }
         }
+        // The last page.
+        EXPECT_EQ(WindowText(app.SelectPage(app.TabCount() - 1)), L"About");
+        EXPECT_EQ(app.ControlText(IDC_ABOUT_VERSION), c.version);
+        EXPECT_EQ(app.process().LoadedModule(L"version.dll"), SystemModule(L"version.dll"));
+        EXPECT_EQ(app.ControlText(IDC_ABOUT_COPYRIGHT), c.copyright);
+        EXPECT_TRUE(app.Cancel());
     }
-    // The last page.
-    EXPECT_EQ(WindowText(app.SelectPage(app.TabCount() - 1)), L"About");
-    EXPECT_EQ(app.ControlText(IDC_ABOUT_VERSION), L"Version 10.20 (Build 3000.45) [BETA], 64-bit.");
-    EXPECT_EQ(app.process().LoadedModule(L"version.dll"), SystemModule(L"version.dll"));
-    EXPECT_EQ(app.ControlText(IDC_ABOUT_COPYRIGHT), L"Copyright (C) 2026 Us");
-    EXPECT_TRUE(app.Cancel());
 }
