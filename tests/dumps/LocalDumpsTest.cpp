@@ -6,6 +6,8 @@
 // Windows machine.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "dumps/DumpsPage.h"
 #include "support/GuiDriver.h"
 #include "support/PageHost.h"
@@ -35,6 +37,27 @@ Tree ReadTree() {
     return tree;
 }
 
+// A tree in a line of items joined by ", ": "Name=value" for a value of the LocalDumps key,
+// "program/Name=value" for one of a program's key, "program/" for a key alone ("/" for the
+// LocalDumps key alone). A value is a DWORD, 'text' (REG_SZ), or $ for the folder (REG_EXPAND_SZ).
+Tree Parse(const std::wstring& line, const std::wstring& folder) {
+    Tree tree;
+    std::wistringstream items(line);
+    for (std::wstring item; std::getline(items >> std::ws, item, L',');) {
+        const size_t eq = item.find(L'='), slash = std::min(item.find(L'/'), eq);
+        KeyValues& values = tree[slash < eq ? item.substr(0, slash) : L""];
+        tree[L""]; // a program's key lies in the LocalDumps key
+        if (eq == std::wstring::npos)
+            continue;
+        const std::wstring value = item.substr(eq + 1);
+        values[item.substr(slash < eq ? slash + 1 : 0, eq - (slash < eq ? slash + 1 : 0))] =
+            value == L"$"       ? Text(folder, REG_EXPAND_SZ)
+            : value[0] == L'\'' ? Text(value.substr(1, value.size() - 2))
+                                : Dword(std::stoul(value, nullptr, 0));
+    }
+    return tree;
+}
+
 void WriteTree(const Tree& tree) {
     ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kKey));
     for (const auto& [sub, values] : tree) {
@@ -51,6 +74,8 @@ struct Step {
     int id;
     std::wstring text = L"";
 };
+
+using Steps = std::vector<Step>;
 
 void Do(HWND page, const Step& step) {
     HWND control = GetDlgItem(page, step.id);
@@ -95,107 +120,65 @@ protected:
 } // namespace
 
 TEST_F(LocalDumps, EachChangeEndsTheSameThroughThePageAndCorvanectl) {
-    const RegValue mine = Text(L"kept"), odd = Text(L"7"), dword1 = Dword(1);
     const std::wstring tooLong = std::wstring(252, L'x') + L".exe";
     const std::wstring nowhere = MakeTempDir(L"dumps") + L"\\not yet";
     const struct {
-        Tree before;
-        std::wstring arguments;
-        std::vector<Step> steps;
+        std::wstring before, arguments;
+        Steps steps;
         DWORD code; // corvanectl's
         std::string message;
-        Tree after;
+        std::wstring after;
     } cases[] = {
         // On for every program; on for one program, whose key brings the LocalDumps key.
-        {{},
-         L"dumps on --count 5 --type full",
-         {{kOn}, {kCount, L"5"}, {kType, L"Full dump"}},
-         0,
-         kSet,
-         {{L"", {{L"DumpCount", Dword(5)}, {L"DumpType", Dword(2)}}}}},
-        {{},
+        {L"", L"dumps on --count 5 --type full",
+         Steps{{kOn}, {kCount, L"5"}, {kType, L"Full dump"}}, 0, kSet, L"DumpCount=5, DumpType=2"},
+        {L"",
          L"dumps on --program myapp.exe --folder \"" + nowhere + L"\" --type custom --flags 0x121",
-         {{kNew, L"myapp.exe"}, {kAdd}, {kFolder, nowhere}, {kType, L"Custom"}, {kFlags, L"0x121"}},
-         0,
-         kSet,
-         {{L"", {}},
-          {L"myapp.exe",
-           {{L"DumpFolder", Text(nowhere, REG_EXPAND_SZ)},
-            {L"DumpType", Dword(0)},
-            {L"CustomDumpFlags", Dword(0x121)}}}}},
+         Steps{{kNew, L"myapp.exe"},
+               {kAdd},
+               {kFolder, nowhere},
+               {kType, L"Custom"},
+               {kFlags, L"0x121"}},
+         0, kSet, L"myapp.exe/DumpFolder=$, myapp.exe/DumpType=0, myapp.exe/CustomDumpFlags=0x121"},
         // Values of another type and values of others stay unless their field is changed.
-        {{{L"", {{L"DumpCount", odd}, {L"DumpFolder", dword1}, {L"Other", mine}}}},
-         L"dumps on --type mini",
-         {{kType, L"Mini dump"}},
-         0,
-         kSet,
-         {{L"",
-           {{L"DumpCount", odd},
-            {L"DumpFolder", dword1},
-            {L"Other", mine},
-            {L"DumpType", Dword(1)}}}}},
+        {L"DumpCount='7', DumpFolder=1, Other='kept'", L"dumps on --type mini",
+         Steps{{kType, L"Mini dump"}}, 0, kSet,
+         L"DumpCount='7', DumpFolder=1, Other='kept', DumpType=1"},
         // Off for one program: its key goes only when nothing of others is left in it.
-        {{{L"", {}}, {L"myapp.exe", {{L"DumpType", Dword(2)}, {L"Note", mine}}}},
-         L"dumps off --program myapp.exe",
-         {{kProgram, L"myapp.exe"}, {kRemove}},
-         0,
-         kSet,
-         {{L"", {}}, {L"myapp.exe", {{L"Note", mine}}}}},
-        {{{L"", {{L"DumpCount", Dword(3)}}}, {L"myapp.exe", {{L"DumpType", Dword(2)}}}},
-         L"dumps off --program myapp.exe",
-         {{kProgram, L"myapp.exe"}, {kRemove}},
-         0,
-         kSet,
-         {{L"", {{L"DumpCount", Dword(3)}}}}},
+        {L"myapp.exe/DumpType=2, myapp.exe/Note='kept'", L"dumps off --program myapp.exe",
+         Steps{{kProgram, L"myapp.exe"}, {kRemove}}, 0, kSet, L"myapp.exe/Note='kept'"},
+        {L"DumpCount=3, myapp.exe/DumpType=2", L"dumps off --program myapp.exe",
+         Steps{{kProgram, L"myapp.exe"}, {kRemove}}, 0, kSet, L"DumpCount=3"},
         // Off for every program: the key goes, unless a program key or another value keeps it.
-        {{{L"", {{L"DumpCount", Dword(3)}, {L"DumpType", Dword(2)}}}},
-         L"dumps off",
-         {{kOn}},
-         0,
-         kSet,
-         {}},
-        {{{L"", {{L"DumpCount", Dword(3)}}}, {L"other.exe", {}}},
-         L"dumps off",
-         {{kOn}},
-         1,
+        {L"DumpCount=3, DumpType=2", L"dumps off", {{kOn}}, 0, kSet, L""},
+        {L"DumpCount=3, other.exe/", L"dumps off", Steps{{kOn}}, 1,
          "Local dumps stay on for every program while programs have settings of their own",
-         {{L"", {{L"DumpCount", Dword(3)}}}, {L"other.exe", {}}}},
+         L"DumpCount=3, other.exe/"},
         // Broken rules change nothing, hostile program names included.
-        {{{L"", {}}},
-         L"dumps on --count 0",
-         {{kCount, L"0"}},
-         2,
-         "The number of dumps to keep must be a whole number",
-         {{L"", {}}}},
-        {{{L"", {{L"DumpType", dword1}}}},
-         L"dumps on --flags 0x2",
-         {{kFlags, L"0x2"}},
-         2,
-         "Custom dump flags are used only with the custom kind of dump.",
-         {{L"", {{L"DumpType", dword1}}}}},
-        {{},
-         L"dumps on --program ..\\evil.exe",
-         {{kNew, L"..\\evil.exe"}, {kAdd}},
-         2,
-         kBadProgram,
-         {}},
-        {{}, L"dumps on --program " + tooLong, {{kNew, tooLong}, {kAdd}}, 2, kBadProgram, {}},
-        {{}, L"dumps off --program myapp", {{kNew, L"myapp"}, {kAdd}}, 2, kBadProgram, {}},
+        {L"/", L"dumps on --count 0", Steps{{kCount, L"0"}}, 2,
+         "The number of dumps to keep must be a whole number", L"/"},
+        {L"DumpType=1", L"dumps on --flags 0x2", Steps{{kFlags, L"0x2"}}, 2,
+         "Custom dump flags are used only with the custom kind of dump.", L"DumpType=1"},
+        {L"", L"dumps on --program ..\\evil.exe", Steps{{kNew, L"..\\evil.exe"}, {kAdd}}, 2,
+         kBadProgram, L""},
+        {L"", L"dumps on --program " + tooLong, {{kNew, tooLong}, {kAdd}}, 2, kBadProgram, L""},
+        {L"", L"dumps off --program myapp", {{kNew, L"myapp"}, {kAdd}}, 2, kBadProgram, L""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.arguments));
-        WriteTree(c.before);
+        const Tree before = Parse(c.before, nowhere), after = Parse(c.after, nowhere);
+        WriteTree(before);
         CtlResult ctl = Ctl(c.arguments);
         EXPECT_EQ(ctl.code, c.code) << ctl.err;
         EXPECT_NE((ctl.out + ctl.err).find(c.message), std::string::npos) << ctl.out << ctl.err;
-        EXPECT_EQ(ReadTree(), c.after);
+        EXPECT_EQ(ReadTree(), after);
 
-        WriteTree(c.before);
+        WriteTree(before);
         // The page asks before making a missing folder: not now.
         std::vector<std::wstring> boxes = OnPage(c.steps);
         ASSERT_FALSE(boxes.empty());
         EXPECT_NE(ToUtf8(boxes.back()).find(c.message), std::string::npos) << ToUtf8(boxes.back());
-        EXPECT_EQ(ReadTree(), c.after);
+        EXPECT_EQ(ReadTree(), after);
     }
     EXPECT_FALSE(FileExists(nowhere));
 }
