@@ -1,7 +1,5 @@
 #include "debugger/DebuggerComboBox.h"
 
-#include "debugger/DebuggerChoice.h"
-
 void CDebuggerComboBox::Fill(const CSimpleArray<CDebuggerEntry>& entries) {
     ResetContent();
     m_entries.RemoveAll();
@@ -30,10 +28,6 @@ bool CDebuggerComboBox::GetSelection(CDebuggerEntry& entry) const {
         return false;
     entry = m_entries[static_cast<int>(index)];
     return true;
-}
-
-bool CDebuggerComboBox::SelectByPath(const CDebuggerEntry& entry) {
-    return SelectEntry(FindEntryByPath(m_entries, entry));
 }
 
 bool CDebuggerComboBox::SelectEntry(int index) {

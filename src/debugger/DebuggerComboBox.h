@@ -15,9 +15,6 @@ public:
     bool Add(const CDebuggerEntry& entry, int position = -1);
     // Copies the selected item's entry; false, with the entry untouched, when none is.
     bool GetSelection(CDebuggerEntry& entry) const;
-    // Selects the first item with the entry's executable, else the last ("Other debugger...").
-    // The saved registration is never chosen: it stands for a restore, not for its path.
-    bool SelectByPath(const CDebuggerEntry& entry);
     // Selects the item of the entry that was added as the index-th, else the last.
     bool SelectEntry(int index);
 
