@@ -14,10 +14,6 @@ namespace {
 
 const char kNeedsElevation[] = "needs an elevated prompt";
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 std::optional<KeyValues> Stored(const wchar_t* key) {
     return ReadKey(HKEY_LOCAL_MACHINE, key);
 }
@@ -100,14 +96,14 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
         SCOPED_TRACE(ToUtf8(arguments));
         CtlResult result = Ctl(arguments);
         EXPECT_EQ(result.code, code);
-        EXPECT_TRUE(Contains(result.err, "corvanectl: " + message)) << result.err;
+        EXPECT_HAS(result.err, "corvanectl: " + message);
         EXPECT_EQ(result.out, "");
     }
     ExpectUnchanged(before64, before32);
 
     CtlResult help = Ctl(L"help");
     EXPECT_EQ(help.code, 0u);
-    EXPECT_TRUE(Contains(help.out, "Usage: corvanectl COMMAND")) << help.out;
+    EXPECT_HAS(help.out, "Usage: corvanectl COMMAND");
 
     // A token without the administrators' rights is refused before anything is written; the
     // checks of the input come first, as on the page.
@@ -119,7 +115,7 @@ TEST_F(Corvanectl, BadUsageAndFailedChecksWriteNothing) {
         SCOPED_TRACE(ToUtf8(arguments));
         CtlResult result = Ctl(arguments, token);
         EXPECT_EQ(result.code, 1u);
-        EXPECT_TRUE(Contains(result.err, kNeedsElevation)) << result.err;
+        EXPECT_HAS(result.err, kNeedsElevation);
     }
     EXPECT_EQ(Ctl(L"set " + quoted, token).code, 2u);
     CloseHandle(token);
@@ -150,30 +146,26 @@ TEST_F(Corvanectl, OddRegistrationsComeBackByteForByteInBothViews) {
 
     CtlResult show = Ctl(L"show");
     EXPECT_EQ(show.code, 0u);
-    EXPECT_TRUE(Contains(show.out, "64-bit registration\n  Debugger: REG_SZ \"" + ToUtf8(recorder) +
-                                       "\" -p %ld -e %ld\n  Auto:     REG_SZ 1\n"
-                                       "  Entry:    Other debugger...\n"
-                                       "  Saved registration: yes\n32-bit registration\n"))
-        << show.out;
+    EXPECT_HAS(show.out, "64-bit registration\n  Debugger: REG_SZ \"" + ToUtf8(recorder) +
+                             "\" -p %ld -e %ld\n  Auto:     REG_SZ 1\n"
+                             "  Entry:    Other debugger...\n"
+                             "  Saved registration: yes\n32-bit registration\n");
     CtlResult json = Ctl(L"show --json");
     EXPECT_EQ(json.code, 0u);
-    EXPECT_TRUE(Contains(json.out, "{\"view\":32,\"key\":true,\"debugger\":{\"type\":\"REG_SZ\""))
-        << json.out;
-    EXPECT_TRUE(Contains(json.out, "\"auto\":{\"type\":\"REG_SZ\",\"size\":4,\"bytes\":"
-                                   "\"31000000\",\"text\":\"1\",\"terminated\":true},"
-                                   "\"entry\":\"Other debugger...\",\"saved\":true}"))
-        << json.out;
+    EXPECT_HAS(json.out, "{\"view\":32,\"key\":true,\"debugger\":{\"type\":\"REG_SZ\"");
+    EXPECT_HAS(json.out, "\"auto\":{\"type\":\"REG_SZ\",\"size\":4,\"bytes\":"
+                         "\"31000000\",\"text\":\"1\",\"terminated\":true},"
+                         "\"entry\":\"Other debugger...\",\"saved\":true}");
 
     // The crash companion starts the debugger just set, which records the crashing process.
     CtlResult test = Ctl(L"test");
     EXPECT_EQ(test.code, 0u) << test.err;
-    EXPECT_TRUE(Contains(test.out, "raise.exe ended by a crash (exception 0xE0C0FFEE)."))
-        << test.out;
-    EXPECT_TRUE(Contains(ReadFileUtf8(recorder + L".txt"), "pid_ok=1"));
+    EXPECT_HAS(test.out, "raise.exe ended by a crash (exception 0xE0C0FFEE).");
+    EXPECT_HAS(ReadFileUtf8(recorder + L".txt"), "pid_ok=1");
     // 32-bit code does not run here: the failure is reported, not a success.
     CtlResult test32 = Ctl(L"test --32");
     EXPECT_EQ(test32.code, 1u) << test32.out;
-    EXPECT_TRUE(Contains(test32.err, "corvanectl: raise32.exe ")) << test32.err;
+    EXPECT_HAS(test32.err, "corvanectl: raise32.exe ");
 
     // Later changes keep the first saved copy; a catalogue entry chosen by its name.
     std::wstring watson = SystemDir() + L"\\drwtsn32.exe";
@@ -194,7 +186,7 @@ TEST_F(Corvanectl, OddRegistrationsComeBackByteForByteInBothViews) {
     CtlResult refused = Ctl(L"restore", token);
     CloseHandle(token);
     EXPECT_EQ(refused.code, 1u);
-    EXPECT_TRUE(Contains(refused.err, kNeedsElevation)) << refused.err;
+    EXPECT_HAS(refused.err, kNeedsElevation);
     EXPECT_EQ(Stored(kSavedKey), saved64);
 
     CtlResult restore = Ctl(L"restore");
@@ -269,8 +261,7 @@ TEST_F(Corvanectl, ErrorReportingSwitchesAsThePageSetsThem) {
     DeleteKeyTree(HKEY_CURRENT_USER, kWerKey);
     CtlResult missing = Ctl(L"wer --enable");
     EXPECT_EQ(missing.code, 1u);
-    EXPECT_TRUE(Contains(missing.err, "corvanectl: the error-reporting switch could not be set: "))
-        << missing.err;
+    EXPECT_HAS(missing.err, "corvanectl: the error-reporting switch could not be set: ");
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kWerKey));
 
     // Arguments, then Disabled and ForceQueue afterwards. The page shares the switches, and
@@ -288,7 +279,7 @@ TEST_F(Corvanectl, ErrorReportingSwitchesAsThePageSetsThem) {
         SCOPED_TRACE(ToUtf8(arguments));
         CtlResult result = Ctl(arguments);
         EXPECT_EQ(result.code, 0u) << result.err;
-        EXPECT_TRUE(Contains(result.out, shown)) << result.out;
+        EXPECT_HAS(result.out, shown);
         EXPECT_EQ(dword(L"Disabled"), disabled);
         EXPECT_EQ(dword(L"ForceQueue"), queue);
     }
@@ -379,10 +370,9 @@ TEST_F(Corvanectl, TheOriginalSurvivesOddValuesAndTwoWriters) {
 TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
     Store(kAeDebugKey, L"Debugger", Text(L"C:\\x.exe -p %ld\r\n  Saved registration: yes\x1b[2J"));
     CtlResult show = Ctl(L"show");
-    EXPECT_TRUE(Contains(show.out, "Debugger: REG_SZ C:\\x.exe -p %ld\\u000d\\u000a  Saved "
-                                   "registration: yes\\u001b[2J\n"))
-        << show.out;
-    EXPECT_TRUE(Contains(show.out, "  Saved registration: no\n32-bit")) << show.out;
+    EXPECT_HAS(show.out, "Debugger: REG_SZ C:\\x.exe -p %ld\\u000d\\u000a  Saved "
+                         "registration: yes\\u001b[2J\n");
+    EXPECT_HAS(show.out, "  Saved registration: no\n32-bit");
 
     // A copy in the native view only: a plain restore takes it; in the 32-bit view only, so does
     // a restore of that view.
@@ -403,11 +393,9 @@ TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
         ReadOnlyKey unreadable(HKEY_LOCAL_MACHINE, kSavedKey, false);
         CtlResult shown = Ctl(L"show"), json = Ctl(L"show --json"), restore = Ctl(L"restore"),
                   again = Ctl(set);
-        EXPECT_TRUE(Contains(shown.out, "Saved registration: yes, but it cannot be read: Access "
-                                        "denied. (5)\n"))
-            << shown.out;
-        EXPECT_TRUE(Contains(json.out, "\"saved\":true,\"savedError\":\"Access denied. (5)\"}"))
-            << json.out;
+        EXPECT_HAS(shown.out, "Saved registration: yes, but it cannot be read: Access "
+                              "denied. (5)\n");
+        EXPECT_HAS(json.out, "\"saved\":true,\"savedError\":\"Access denied. (5)\"}");
         EXPECT_EQ(restore.code, 1u);
         EXPECT_EQ(restore.err, "corvanectl: the saved registration of the 64-bit view cannot be "
                                "read; nothing was changed: Access denied. (5)\n");
@@ -427,9 +415,8 @@ TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
     std::ofstream(ToUtf8(alone + L"\\raise.exe"), std::ios::binary) << raise;
     CtlResult test = Ctl(L"test", nullptr, 0, alone + L"\\corvanectl.exe");
     EXPECT_EQ(test.code, 1u);
-    EXPECT_TRUE(Contains(test.err, "corvanectl: raise.exe could not be loaded (status "
-                                   "0xC0000135); it never ran."))
-        << test.err;
+    EXPECT_HAS(test.err, "corvanectl: raise.exe could not be loaded (status "
+                         "0xC0000135); it never ran.");
 }
 
 TEST_F(Corvanectl, RedirectedTextInTheConsoleCodePage) {
@@ -449,16 +436,13 @@ TEST_F(Corvanectl, RedirectedTextInTheConsoleCodePage) {
         SCOPED_TRACE(codePage);
         ASSERT_TRUE(SetConsoleOutputCP(codePage));
         CtlResult show = Ctl(L"show");
-        EXPECT_TRUE(Contains(show.out, "64-bit registration\n  Debugger: REG_SZ " + path +
-                                           " -p %ld\n  Auto:"))
-            << show.out;
+        EXPECT_HAS(show.out,
+                   "64-bit registration\n  Debugger: REG_SZ " + path + " -p %ld\n  Auto:");
     }
     // Started without a console: the OEM code page, which a new console starts in.
     ASSERT_TRUE(SetConsoleOutputCP(GetOEMCP()));
     EXPECT_EQ(Ctl(L"show", nullptr, DETACHED_PROCESS).out, Ctl(L"show").out);
     // JSON is ASCII, the same bytes whatever the reader's code page.
     CtlResult json = Ctl(L"show --json");
-    EXPECT_TRUE(
-        Contains(json.out, "\"text\":\"C:\\\\D\\u00e9\\u00f8\\u0101\\uff02g\\\\dbg.exe -p %ld\""))
-        << json.out;
+    EXPECT_HAS(json.out, "\"text\":\"C:\\\\D\\u00e9\\u00f8\\u0101\\uff02g\\\\dbg.exe -p %ld\"");
 }

@@ -153,7 +153,7 @@ TEST_F(CrashDump, FailedDumpLeavesNoFileAndTheSystemGoesOn) {
     EXPECT_EQ(text.rfind(kIntro + L"could not be created.", 0), 0u) << ToUtf8(text);
     const std::wstring reason = SystemText(ERROR_DISK_FULL);
     ASSERT_FALSE(reason.empty());
-    EXPECT_NE(text.find(reason), std::wstring::npos) << ToUtf8(text);
+    EXPECT_HAS(text, reason);
     WIN32_FIND_DATAW found;
     EXPECT_EQ(FindFirstFileW((dir + L"\\*.mdmp").c_str(), &found), INVALID_HANDLE_VALUE);
 

@@ -170,14 +170,14 @@ TEST_F(LocalDumps, EachChangeEndsTheSameThroughThePageAndCorvanectl) {
         WriteTree(before);
         CtlResult ctl = Ctl(c.arguments);
         EXPECT_EQ(ctl.code, c.code) << ctl.err;
-        EXPECT_NE((ctl.out + ctl.err).find(c.message), std::string::npos) << ctl.out << ctl.err;
+        EXPECT_HAS(ctl.out + ctl.err, c.message);
         EXPECT_EQ(ReadTree(), after);
 
         WriteTree(before);
         // The page asks before making a missing folder: not now.
         std::vector<std::wstring> boxes = OnPage(c.steps);
         ASSERT_FALSE(boxes.empty());
-        EXPECT_NE(ToUtf8(boxes.back()).find(c.message), std::string::npos) << ToUtf8(boxes.back());
+        EXPECT_HAS(ToUtf8(boxes.back()), c.message);
         EXPECT_EQ(ReadTree(), after);
     }
     EXPECT_FALSE(FileExists(nowhere));
@@ -190,7 +190,7 @@ TEST_F(LocalDumps, OnlyAnAdministratorChangesThemAndAMissingFolderIsMadeWhenAgre
     ASSERT_NE(token, nullptr);
     CtlResult refused = Ctl(L"dumps on --count 4", token);
     EXPECT_EQ(refused.code, 1u);
-    EXPECT_NE(refused.err.find("needs an elevated prompt"), std::string::npos) << refused.err;
+    EXPECT_HAS(refused.err, "needs an elevated prompt");
     ASSERT_TRUE(DuplicateToken(token, SecurityImpersonation, &impersonation));
     ASSERT_TRUE(SetThreadToken(nullptr, impersonation));
     std::vector<std::wstring> asked = OnPage({{kOn}, {kCount, L"4"}});
@@ -214,7 +214,7 @@ TEST_F(LocalDumps, OnlyAnAdministratorChangesThemAndAMissingFolderIsMadeWhenAgre
     Do(host.Page(), {kFolder, folder});
     std::vector<std::wstring> boxes = AnswerBoxes([&] { Apply(host.sheet); }, true);
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_NE(boxes[0].find(L"does not exist. Windows creates it"), std::wstring::npos);
+    EXPECT_HAS(boxes[0], L"does not exist. Windows creates it");
     EXPECT_EQ(ToUtf8(boxes[1]), std::string("[information] ") + kSet);
     EXPECT_NE(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(IsWindowEnabled(apply));
@@ -223,9 +223,7 @@ TEST_F(LocalDumps, OnlyAnAdministratorChangesThemAndAMissingFolderIsMadeWhenAgre
     for (char c : ToUtf8(folder))
         escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
     CtlResult json = Ctl(L"show --json");
-    EXPECT_NE(json.out.find("\"localDumps\":{\"on\":true,\"settings\":[{\"program\":null,"
-                            "\"DumpFolder\":\"" +
-                            escaped + "\",\"DumpCount\":null,"),
-              std::string::npos)
-        << json.out;
+    EXPECT_HAS(json.out, "\"localDumps\":{\"on\":true,\"settings\":[{\"program\":null,"
+                         "\"DumpFolder\":\"" +
+                             escaped + "\",\"DumpCount\":null,");
 }

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+// Passes when the text holds the part; a failure shows the whole text.
+#define EXPECT_HAS(text, part) EXPECT_NE((text).find(part), (text).npos) << (text)
+
 namespace testing_support {
 
 // A file beside the running test program: the program under test and the helper programs.
