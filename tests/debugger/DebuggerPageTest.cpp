@@ -488,10 +488,12 @@ TEST_F(DebuggerPageWow64, ApplyWritesThe32BitViewOnlyWhenTicked) {
     EXPECT_FALSE(IsWindowVisible(app.Control(kWow64Line)));
     EXPECT_TRUE(app.Cancel());
 
-    // No 32-bit key: ticked from the start, and "No Debugger" empties both, creating it.
+    // No 32-bit key: ticked from the start, and "No Debugger" empties both, creating it. The
+    // stored debugger is still the other one, though the saved entry stands before it.
     ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kAeDebug32Key));
     ASSERT_TRUE(app.Start());
     EXPECT_TRUE(app.IsChecked(kWow64));
+    EXPECT_EQ(Shown(app), L"Other debugger...|" + recorder.path + L"|-p %ld -e %ld|auto|PAD");
     app.Choose(kList, 0);
     OkAndExit(app);
     EXPECT_EQ(Registration(), L"|0|");

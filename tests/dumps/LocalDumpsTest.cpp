@@ -163,6 +163,7 @@ TEST_F(LocalDumps, EachChangeEndsTheSameThroughThePageAndCorvanectl) {
          kBadProgram, L""},
         {L"", L"dumps on --program " + tooLong, {{kNew, tooLong}, {kAdd}}, 2, kBadProgram, L""},
         {L"", L"dumps off --program myapp", {{kNew, L"myapp"}, {kAdd}}, 2, kBadProgram, L""},
+        {L"", L"dumps on --program .exe", {{kNew, L".exe"}, {kAdd}}, 2, kBadProgram, L""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.arguments));
