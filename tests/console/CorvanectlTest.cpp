@@ -170,6 +170,9 @@ TEST_F(Corvanectl, OddRegistrationsComeBackByteForByteInBothViews) {
     // Later changes keep the first saved copy; a catalogue entry chosen by its name.
     std::wstring watson = SystemDir() + L"\\drwtsn32.exe";
     ASSERT_TRUE(CopyFileW(BinPath(L"recorder.exe").c_str(), watson.c_str(), FALSE));
+    // Without --auto or --no-auto, the entry's own automatic start.
+    ASSERT_EQ(Ctl(L"set --entry \"Dr. Watson\" --view 32").code, 0u);
+    EXPECT_EQ(ReadStringValue(HKEY_LOCAL_MACHINE, kAeDebug32Key, L"Auto"), L"1");
     CtlResult entry = Ctl(L"set --entry \"dr. watson\" --no-auto --view 32");
     DeleteFileW(watson.c_str());
     EXPECT_EQ(entry.code, 0u) << entry.err;
