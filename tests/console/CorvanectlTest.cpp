@@ -374,10 +374,11 @@ TEST_F(Corvanectl, TheOriginalSurvivesOddValuesAndTwoWriters) {
 // of show's output, and of views changed one at a time; a companion that cannot even load is no
 // crash.
 TEST_F(Corvanectl, SaysWhatItFindsPlainly) {
-    Store(kAeDebugKey, L"Debugger", Text(L"C:\\x.exe -p %ld\r\n  Saved registration: yes\x1b[2J"));
+    Store(kAeDebugKey, L"Debugger",
+          Text(L"C:\\x.exe -p %ld\r\n  Saved registration: yes\x1b[2J\x85\x2028"));
     CtlResult show = Ctl(L"show");
     EXPECT_HAS(show.out, "Debugger: REG_SZ C:\\x.exe -p %ld\\u000d\\u000a  Saved "
-                         "registration: yes\\u001b[2J\n");
+                         "registration: yes\\u001b[2J\\u0085\\u2028\n");
     EXPECT_HAS(show.out, "  Saved registration: no\n32-bit");
 
     // A copy in the native view only: a plain restore takes it; in the 32-bit view only, so does
