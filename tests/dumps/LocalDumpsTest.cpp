@@ -182,6 +182,11 @@ TEST_F(LocalDumps, EachChangeEndsTheSameThroughThePageAndCorvanectl) {
         EXPECT_EQ(ReadTree(), after);
     }
     EXPECT_FALSE(FileExists(nowhere));
+    // A kind of dump the system knows reads as its word, one it does not as kept.
+    WriteTree(Parse(L"DumpType=2, other.exe/DumpType=3", nowhere));
+    const std::string shown = Ctl(L"dumps show").out;
+    EXPECT_HAS(shown, "  DumpType         full\n");
+    EXPECT_HAS(shown, "  DumpType         (a value of type 4, kept as stored)\n");
 }
 
 TEST_F(LocalDumps, OnlyAnAdministratorChangesThemAndAMissingFolderIsMadeWhenAgreed) {
